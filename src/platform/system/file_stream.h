@@ -1,0 +1,27 @@
+#pragma once
+// A stream over a file on disk. Read mode opens read-only and lets other processes read
+// and write the file meanwhile (POSIX files are shared); Create makes or truncates it.
+#include <cstdio>
+#include <filesystem>
+
+#include "core/stream.h"
+
+namespace velquora {
+
+enum class FileMode { OpenRead, Create };
+
+class TFileStream : public TStream {
+public:
+  // Raises EFOpenError when the file cannot be opened or created.
+  TFileStream(const std::filesystem::path& path, FileMode mode);
+  ~TFileStream() override;
+
+  std::size_t Read(void* buffer, std::size_t count) override;
+  std::size_t Write(const void* buffer, std::size_t count) override;
+  std::int64_t Seek(std::int64_t offset, SeekOrigin origin) override;
+
+private:
+  std::FILE* file_ = nullptr;
+};
+
+}  // namespace velquora

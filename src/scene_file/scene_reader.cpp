@@ -1,0 +1,7 @@
+#include "playback/scene.h"
+
+namespace velquora {
+
+void TVelquoraScene::ReadFromStream(TStream& /*stream*/) {}
+
+}  // namespace velquora
