@@ -1,0 +1,44 @@
+#pragma once
+// TFrame: one picture of a sprite. The reader fills it; playback (preparing animations,
+// drawing) builds on these fields.
+#include <cstdint>
+
+#include "core/ansi_text.h"
+#include "core/geometry.h"
+#include "core/memory_stream.h"
+
+namespace velquora {
+
+class TSprite;
+
+// AnimationKind values of a frame's payload.
+enum class TPayloadKind : std::int32_t { Jpeg = 1, Gif = 2, Avi = 3 };
+
+class TFrame {
+public:
+  explicit TFrame(TSprite* sprite = nullptr);
+  ~TFrame();
+  TFrame(const TFrame&) = delete;
+  TFrame& operator=(const TFrame&) = delete;
+
+  bool LoadFailed = false;            // picture skipped for low resources; the reader drops the frame
+  TColor TransparentColor = 0;        // colour left out when Transparent, sampled on first draw
+  std::int32_t Duration = 4;          // ticks a still frame stays (reader)
+  bool Changed = false;               // the last animation step put a new image in
+  std::int32_t TransparentX = 0;      // picture pixel sampled for TransparentColor; < 0: none (reader)
+  std::int32_t TransparentY = 0;
+  bool TransparentSampled = false;    // TransparentColor has been taken
+  AnsiString FileName;                // source picture file name (reader)
+  std::int32_t Width = 0;             // natural picture size, pixels (reader)
+  std::int32_t Height = 0;
+  std::int32_t SourceKind = 0;        // 1 picture file, 2 and 3 animation (reader)
+  bool Animated = false;              // the record carried a payload (reader)
+  std::int32_t AnimationKind = 0;     // payload kind: 1 JPEG, 2 GIF, 3 AVI (reader)
+  TMemoryStream Payload;              // raw payload bytes kept by the reader (JPEG, GIF, AVI)
+  std::int32_t AdvanceCount = 0;      // ticks counted towards the next GIF image
+  AnsiString AnimationName;           // name of the animation source (reader)
+  TSprite* Sprite = nullptr;          // sprite whose list holds this frame; not owned
+  bool Transparent = false;           // draw with TransparentColor left out (reader)
+};
+
+}  // namespace velquora
