@@ -5,7 +5,8 @@
 namespace velquora {
 
 TFileStream::TFileStream(const std::filesystem::path& path, FileMode mode) {
-  file_ = std::fopen(path.c_str(), mode == FileMode::OpenRead ? "rb" : "w+b");
+  const char* fopen_mode = mode == FileMode::OpenRead ? "rb" : mode == FileMode::Create ? "w+b" : "w+bx";
+  file_ = std::fopen(path.c_str(), fopen_mode);
   if (file_ == nullptr) {
     throw EFOpenError((mode == FileMode::OpenRead ? "Cannot open file " : "Cannot create file ") +
                       path.string());

@@ -1,6 +1,7 @@
 #pragma once
 // A stream over a file on disk. Read mode opens read-only and lets other processes read
-// and write the file meanwhile (POSIX files are shared); Create makes or truncates it.
+// and write the file meanwhile (POSIX files are shared); Create makes or truncates it;
+// CreateNew makes it only when no file of that name exists.
 #include <cstdio>
 #include <filesystem>
 
@@ -8,7 +9,7 @@
 
 namespace velquora {
 
-enum class FileMode { OpenRead, Create };
+enum class FileMode { OpenRead, Create, CreateNew };
 
 class TFileStream : public TStream {
 public:
