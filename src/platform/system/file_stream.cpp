@@ -1,5 +1,7 @@
 #include "platform/system/file_stream.h"
 
+#include <cerrno>
+
 #include "core/exceptions.h"
 
 namespace velquora {
@@ -8,6 +10,7 @@ TFileStream::TFileStream(const std::filesystem::path& path, FileMode mode) {
   const char* fopen_mode = mode == FileMode::OpenRead ? "rb" : mode == FileMode::Create ? "w+b" : "w+bx";
   file_ = std::fopen(path.c_str(), fopen_mode);
   if (file_ == nullptr) {
+    if (mode == FileMode::CreateNew && errno == EEXIST) throw EFileExists("File exists " + path.string());
     throw EFOpenError((mode == FileMode::OpenRead ? "Cannot open file " : "Cannot create file ") +
                       path.string());
   }

@@ -5,15 +5,23 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "core/exceptions.h"
 #include "core/stream.h"
 
 namespace velquora {
 
 enum class FileMode { OpenRead, Create, CreateNew };
 
+// CreateNew found a file of that name.
+class EFileExists : public EFOpenError {
+public:
+  using EFOpenError::EFOpenError;
+};
+
 class TFileStream : public TStream {
 public:
-  // Raises EFOpenError when the file cannot be opened or created.
+  // Raises EFOpenError when the file cannot be opened or created (EFileExists when
+  // CreateNew finds the name taken).
   TFileStream(const std::filesystem::path& path, FileMode mode);
   ~TFileStream() override;
 
