@@ -1,9 +1,48 @@
 #include "playback/scene.h"
 
+#include <chrono>
+
+#include "core/random.h"
+#include "platform/system/display_info.h"
+#include "playback/sprite.h"
+
 namespace velquora {
 
-TVelquoraScene::TVelquoraScene() = default;
-TVelquoraScene::~TVelquoraScene() = default;
+namespace {
+
+// Milliseconds since midnight UTC, the generator's seed when none is fixed.
+std::uint32_t ClockSeed() {
+  using namespace std::chrono;
+  const auto now = system_clock::now();
+  const auto since_midnight = now - floor<days>(now);
+  const hh_mm_ss time{duration_cast<milliseconds>(since_midnight)};
+  return TimeOfDaySeed(static_cast<int>(time.hours().count()), static_cast<int>(time.minutes().count()),
+                       static_cast<int>(time.seconds().count()), static_cast<int>(time.subseconds().count()));
+}
+
+}  // namespace
+
+TVelquoraScene::TVelquoraScene()
+    : BackgroundPicture(kInitialBitmapSize, kInitialBitmapSize),
+      BackgroundBitmap(kInitialBitmapSize, kInitialBitmapSize),
+      WorkBitmap(kInitialBitmapSize, kInitialBitmapSize) {
+  const ScreenSize screen = PrimaryScreenSize();
+  ScreenWidth = screen.Width;
+  ScreenHeight = screen.Height;
+  SetRandSeed(FixedSeed().value_or(ClockSeed()));
+}
+
+TVelquoraScene::~TVelquoraScene() {
+  // Sprites go first, in list order: they refer back to the scene.
+  for (TSpriteEntry& entry : Sprites) entry.second.reset();
+  Sprites.clear();
+  AudioFiles.clear();
+}
+
+TSprite& TVelquoraScene::AddSprite() {
+  Sprites.emplace_back(AnsiString{}, std::make_unique<TSprite>(*this));
+  return *Sprites.back().second;
+}
 
 void TVelquoraScene::Prepare() {}
 
