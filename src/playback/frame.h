@@ -2,10 +2,12 @@
 // TFrame: one picture of a sprite. The reader fills it; playback (preparing animations,
 // drawing) builds on these fields.
 #include <cstdint>
+#include <memory>
 
 #include "core/ansi_text.h"
 #include "core/geometry.h"
 #include "core/memory_stream.h"
+#include "platform/gdi/bitmap.h"
 
 namespace velquora {
 
@@ -29,6 +31,9 @@ public:
   std::int32_t TransparentY = 0;
   bool TransparentSampled = false;    // TransparentColor has been taken
   AnsiString FileName;                // source picture file name (reader)
+  // Decoded picture handed over by the reader (the empty bitmap when none); owned until
+  // the first draw rasterises it, then released (null).
+  std::unique_ptr<TBitmap> PendingPicture = std::make_unique<TBitmap>();
   std::int32_t Width = 0;             // natural picture size, pixels (reader)
   std::int32_t Height = 0;
   std::int32_t SourceKind = 0;        // 1 picture file, 2 and 3 animation (reader)

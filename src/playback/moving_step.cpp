@@ -15,9 +15,10 @@ namespace velquora {
 
 namespace {
 
-// Clones one emitting step may make. A file's Count is a 32-bit number; without a bound
-// a hostile or broken file could ask for billions of sprites.
-constexpr std::int32_t kMaxClonesPerStep = 1000;
+// Clones the emitting steps of one path may hold together. A file's Count is a 32-bit
+// number; without a bound a few bytes of a hostile or broken file could ask for billions
+// of sprites.
+constexpr std::int64_t kMaxClonesPerPath = 1000;
 
 struct RealPoint {
   Real X = 0;
@@ -202,14 +203,17 @@ void TMovingStep::PrepareBounceStart() {
 
 void TMovingStep::MakeClones(TSprite& sprite) {
   Clones.clear();
-  const std::int32_t count = std::min(Count, kMaxClonesPerStep);
+  std::int64_t budget = kMaxClonesPerPath;
+  if (Moving != nullptr)
+    for (const auto& other : Moving->Steps) budget -= static_cast<std::int64_t>(other->Clones.size());
+  const std::int64_t count = std::min<std::int64_t>(Count, budget);
   if (count <= 0) return;
   const auto kind = static_cast<TStepKind>(Kind);
   if (kind == TStepKind::Stream && (EmitAngle < 0 || EmitAngle > 360)) EmitAngle = 270;
   const RealPoint centre{AreaLeft + static_cast<Real>(Round(std::abs(AreaRight - AreaLeft) / 2)),
                          AreaTop + static_cast<Real>(Round(std::abs(AreaBottom - AreaTop) / 2))};
 
-  for (std::int32_t i = 0; i < count; ++i) {
+  for (std::int64_t i = 0; i < count; ++i) {
     auto clone = std::make_unique<TEffectSprite>(sprite);
     TMoving& path = clone->Moving();
     path.AbsoluteCoords = sprite.Moving().AbsoluteCoords;
