@@ -1,0 +1,28 @@
+#include "host/saver_front_end.h"
+
+#include <ostream>
+
+namespace velquora {
+
+bool HeadlessFrontEnd::RunFullScreen(HostState& host) {
+  notes_ << "velquora-saver: " << HostModeName(host.Mode)
+         << " mode: the scene loads, but this build has no saver window to play it in\n";
+  return false;
+}
+
+bool HeadlessFrontEnd::RunPreview(HostState& /*host*/, WindowHandle parent) {
+  notes_ << "velquora-saver: Preview mode: this build has no preview window to show in window " << parent
+         << "\n";
+  return false;
+}
+
+void HeadlessFrontEnd::RunSettingsDialog(HostState& host) {
+  notes_ << "velquora-saver: " << HostModeName(host.Mode)
+         << " mode: the scene loads, but this build has no settings dialog\n";
+}
+
+void HeadlessFrontEnd::ChangePassword(HostState& /*host*/) {
+  notes_ << "velquora-saver: ChangePassword mode: there is no saver password to change on this system\n";
+}
+
+}  // namespace velquora
