@@ -1,0 +1,35 @@
+#pragma once
+// The scene container around the record stream: a compressed flag, a signature that
+// fixes the format version, an optional preview picture, the compressor's parameters,
+// and the record stream itself or the record stream cut into LZH blocks.
+// TVelquoraScene::LoadFromStream reads it (defined in container.cpp).
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace velquora {
+
+// The signatures in version order: a file's version index is the 1-based position of
+// its signature here. "v.3.10" stands before "v.3.1".
+inline constexpr std::array<std::string_view, 16> SceneSignatures = {
+    "Velquora Scene v.1.10", "Velquora Scene v.1.20", "Velquora Scene v.1.21", "Velquora Scene v.1.30",
+    "Velquora Scene v.1.31", "Velquora Scene v.1.42", "Velquora Scene v.2.2",  "Velquora Scene v.2.21",
+    "Velquora Scene v.3.10", "Velquora Scene v.3.1",  "Velquora Scene v.3.11", "Velquora Scene v.3.12",
+    "Velquora Scene v.5.0",  "Velquora Scene v.5.1",  "Velquora Scene v.5.11", "Velquora Scene v.5.2",
+};
+
+// The version index of a signature compared byte for byte; 0 when none matches.
+std::int32_t SignatureVersion(std::string_view signature);
+
+// The text that introduces the optional preview picture.
+inline constexpr std::string_view kPreviewMarker = "Preview JPEG Image.";
+
+// From this version on the container stores the compressor's two parameters.
+inline constexpr std::int32_t kFirstVersionWithCompressorParameters = 5;
+
+// Size of each of the two working buffers: a stored block and its decoded bytes. A
+// block that does not fit fails the load.
+inline constexpr std::size_t kContainerBlockBufferSize = 130000;
+
+}  // namespace velquora
