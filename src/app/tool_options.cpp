@@ -1,0 +1,105 @@
+#include "app/tool_options.h"
+
+#include <charconv>
+#include <string_view>
+
+namespace velquora {
+
+namespace {
+bool IsToolOption(std::string_view argument) { return argument.starts_with("--"); }
+
+template <typename Number>
+std::optional<Number> ParseDecimal(std::string_view text) {
+  Number value{};
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, value, 10);
+  if (text.empty() || error != std::errc() || stop != end) return std::nullopt;
+  return value;
+}
+
+ScreenSize ParseSize(std::string_view text) {
+  const auto cross = text.find('x');
+  const auto width = ParseDecimal<std::int32_t>(text.substr(0, cross));
+  const auto height = cross == std::string_view::npos ? std::nullopt : ParseDecimal<std::int32_t>(text.substr(cross + 1));
+  if (!width || !height || *width <= 0 || *height <= 0) {
+    throw EToolOptionError("--size needs WIDTHxHEIGHT with positive numbers, not \"" + std::string(text) + "\"");
+  }
+  return ScreenSize{*width, *height};
+}
+
+class ArgumentCursor {
+public:
+  explicit ArgumentCursor(std::span<const std::string> arguments) : arguments_(arguments) {}
+  bool AtToolOption() const { return next_ < arguments_.size() && IsToolOption(arguments_[next_]); }
+  const std::string& Take() { return arguments_[next_++]; }
+  const std::string& TakeValue(std::string_view option) {
+    if (next_ >= arguments_.size()) throw EToolOptionError(std::string(option) + " needs a value");
+    return Take();
+  }
+  std::vector<std::string> Rest() const { return {arguments_.begin() + static_cast<std::ptrdiff_t>(next_), arguments_.end()}; }
+
+private:
+  std::span<const std::string> arguments_;
+  std::size_t next_ = 0;
+};
+}  // namespace
+
+ToolOptions ParseToolOptions(std::span<const std::string> arguments) {
+  ToolOptions options;
+  ArgumentCursor cursor(arguments);
+  while (cursor.AtToolOption()) {
+    const std::string option = cursor.Take();
+    if (option == "--saver") {
+      options.SaverFile = cursor.TakeValue(option);
+    } else if (option == "--seed") {
+      const std::string& value = cursor.TakeValue(option);
+      options.Seed = ParseDecimal<std::uint32_t>(value);
+      if (!options.Seed) throw EToolOptionError("--seed needs a number from 0 to 4294967295, not \"" + value + "\"");
+    } else if (option == "--size") {
+      options.Size = ParseSize(cursor.TakeValue(option));
+    } else if (option == "--codepage") {
+      const std::string& value = cursor.TakeValue(option);
+      options.CodePage = ParseDecimal<int>(value);
+      if (!options.CodePage) throw EToolOptionError("--codepage needs a number, not \"" + value + "\"");
+    } else if (option == "--dump-scene") {
+      options.DumpScene = true;
+    } else if (option == "--help") {
+      options.Help = true;
+    } else {
+      throw EToolOptionError("unknown option " + option);
+    }
+  }
+  options.SaverArguments = cursor.Rest();
+  return options;
+}
+
+std::string ToolOptionsHelp() {
+  return R"(Usage: velquora-saver [OPTIONS] [SWITCH [ARGUMENT]]
+
+Plays the scene stored in a saver file (a program with a scene appended).
+
+Options, before the saver's own switches:
+  --saver FILE   use FILE as the saver file instead of this program; the switches
+                 that follow are the saver's arguments 1 and 2
+  --seed N       seed the random generator with N instead of the clock
+  --size WxH     screen size for headless and tool modes (default 640x480)
+  --codepage N   code page of the scene's texts: 1252 (default) or 1251
+  --dump-scene   check the file's checksum without asking, load the scene and print
+                 one JSON object: FileVersion, SignatureText, LoadFailed and
+                 Checksum {Stored, Computed, Ok}; exit status 1 when the load failed
+  --help         show this text
+
+Saver switches (only the first two characters count, in any case):
+  /S  run as the screen saver        /P N  preview inside window N
+  /C  settings                       /A    change the saver password
+  PR  settings without saving        SP    play full screen
+Without a switch a file named *.exe plays full screen; any other name shows the
+settings.
+
+In this build every mode checks the saver file and loads its scene; the saver window,
+the preview, the settings dialog and the password change are not available yet, and
+each says so on stderr. The saver's own modes always exit with status 0.
+)";
+}
+
+}  // namespace velquora

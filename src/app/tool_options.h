@@ -1,0 +1,42 @@
+#pragma once
+// The program's own options, which come before the saver's command line:
+//   --saver FILE   use FILE as the saver file (argument 0); what follows is argument 1, 2
+//   --seed N       fix the generator's seed instead of the clock
+//   --size WxH     screen size for headless and tool modes (default 640x480)
+//   --codepage N   code page of the scene's texts (1252 or 1251)
+//   --dump-scene   check and load the scene, print it as one JSON object
+//   --help         list the options
+// The first argument that is not one of these starts the saver's command line.
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "core/exceptions.h"
+#include "platform/system/display_info.h"
+
+namespace velquora {
+
+// A command line the options cannot make sense of.
+class EToolOptionError : public Exception {
+public:
+  using Exception::Exception;
+};
+
+struct ToolOptions {
+  std::optional<std::string> SaverFile;
+  std::optional<std::uint32_t> Seed;
+  ScreenSize Size;
+  std::optional<int> CodePage;
+  bool DumpScene = false;
+  bool Help = false;
+  std::vector<std::string> SaverArguments;  // the saver's arguments 1, 2, ...
+};
+
+// arguments: the command line without the program's own name.
+ToolOptions ParseToolOptions(std::span<const std::string> arguments);
+
+std::string ToolOptionsHelp();
+
+}  // namespace velquora
