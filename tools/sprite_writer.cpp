@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/memory_stream.h"
+#include "platform/gdi/bitmap.h"
 
 namespace velquora {
 
@@ -189,36 +190,12 @@ void WriteSpriteRecord(TStream& stream, const SpriteSpec& sprite, int version) {
 }
 
 std::vector<std::uint8_t> MakeTestBmp(std::int32_t width, std::int32_t height, std::uint32_t seed) {
-  const std::uint32_t row_size = (static_cast<std::uint32_t>(width) * 3 + 3) & ~3u;
-  const std::uint32_t image_size = row_size * static_cast<std::uint32_t>(height);
-  constexpr std::uint32_t kHeadersSize = 14 + 40;
+  TBitmap bitmap(width, height, PixelFormat::Bits24);
+  for (std::int32_t y = 0; y < height; ++y)
+    for (std::int32_t x = 0; x < width; ++x)
+      bitmap.SetPixel(x, y, (seed * 2654435761u + static_cast<std::uint32_t>(x * 31 + y * 17)) & 0xFFFFFFu);
   TMemoryStream out;
-  WriteByte(out, 'B');
-  WriteByte(out, 'M');
-  WriteUInt32(out, kHeadersSize + image_size);
-  WriteUInt32(out, 0);
-  WriteUInt32(out, kHeadersSize);
-  WriteUInt32(out, 40);
-  WriteInt32(out, width);
-  WriteInt32(out, height);
-  WriteUInt16(out, 1);
-  WriteUInt16(out, 24);
-  WriteUInt32(out, 0);
-  WriteUInt32(out, image_size);
-  WriteInt32(out, 2835);
-  WriteInt32(out, 2835);
-  WriteUInt32(out, 0);
-  WriteUInt32(out, 0);
-  for (std::int32_t y = height - 1; y >= 0; --y) {
-    std::vector<std::uint8_t> row(row_size, 0);
-    for (std::int32_t x = 0; x < width; ++x) {
-      const std::uint32_t value = seed * 2654435761u + static_cast<std::uint32_t>(x * 31 + y * 17);
-      row[static_cast<std::size_t>(x) * 3 + 0] = static_cast<std::uint8_t>(value);
-      row[static_cast<std::size_t>(x) * 3 + 1] = static_cast<std::uint8_t>(value >> 8);
-      row[static_cast<std::size_t>(x) * 3 + 2] = static_cast<std::uint8_t>(value >> 16);
-    }
-    out.WriteBuffer(row.data(), row.size());
-  }
+  bitmap.SaveToStream(out);
   return out.TakeBytes();
 }
 

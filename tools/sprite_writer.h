@@ -114,7 +114,7 @@ void WriteFrameRecord(TStream& stream, const FrameSpec& frame, int version);
 void WriteMovingRecord(TStream& stream, const MovingSpec& moving, int version);
 void WriteMovingStepRecord(TStream& stream, const StepSpec& step, int version);
 
-// A small uncompressed 24-bit BMP file image of the given size; pixel (x, y) gets a
+// A 24-bit BMP file image of the given size; pixel (x, y) gets a
 // colour derived from seed, x and y, so that two pictures can be told apart.
 std::vector<std::uint8_t> MakeTestBmp(std::int32_t width, std::int32_t height, std::uint32_t seed = 0);
 
