@@ -156,4 +156,13 @@ std::vector<std::uint8_t> WriteSceneRecords(const SceneSpec& scene, int version)
   return stream.TakeBytes();
 }
 
+std::vector<std::uint8_t> WriteSceneContainer(const SceneSpec& scene, const ContainerSpec& container) {
+  return WriteContainer(WriteSceneRecords(scene, container.Version), container);
+}
+
+std::vector<std::uint8_t> WriteSceneSaverFile(const SceneSpec& scene, const ContainerSpec& container,
+                                              const SaverFileSpec& saver) {
+  return WriteSaverFile(WriteSceneContainer(scene, container), saver);
+}
+
 }  // namespace velquora

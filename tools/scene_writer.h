@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "core/geometry.h"
+#include "container_writer.h"
 #include "core/stream.h"
+#include "saver_writer.h"
 #include "sprite_writer.h"
 
 namespace velquora {
@@ -123,5 +125,12 @@ struct SceneSpec {
 // Writes the record stream of a file of the given version index (1..16).
 void WriteSceneRecords(TStream& stream, const SceneSpec& scene, int version);
 std::vector<std::uint8_t> WriteSceneRecords(const SceneSpec& scene, int version);
+
+// The records of container.Version wrapped into a scene container as container says
+// (compressed or not, preview block, ...).
+std::vector<std::uint8_t> WriteSceneContainer(const SceneSpec& scene, const ContainerSpec& container = {});
+// The same container inside a saver file with a correct checksum.
+std::vector<std::uint8_t> WriteSceneSaverFile(const SceneSpec& scene, const ContainerSpec& container = {},
+                                              const SaverFileSpec& saver = {});
 
 }  // namespace velquora

@@ -2,6 +2,11 @@
 
 #include <ostream>
 
+#include "app/sprite_dump.h"
+#include "platform/gdi/bitmap.h"
+#include "playback/audio_file.h"
+#include "playback/sprite.h"
+
 #include "core/ansi_text.h"
 #include "core/exceptions.h"
 #include "host/scene_load.h"
@@ -19,6 +24,99 @@ void Report(const std::string& text) {
   ShowMessageBox(box);
 }
 
+void Text(JsonWriter& json, std::string_view key, const AnsiString& text) {
+  json.Field(key, std::string_view(AnsiToUtf8(text)));
+}
+
+void TextList(JsonWriter& json, std::string_view key, const TStringList& lines) {
+  json.Key(key).BeginArray();
+  for (const AnsiString& line : lines) json.Value(std::string_view(AnsiToUtf8(line)));
+  json.EndArray();
+}
+
+// Size, depth and a CRC-32 of the colours of a picture.
+void WritePicture(JsonWriter& json, std::string_view key, const TBitmap& picture) {
+  json.Key(key).BeginObject();
+  json.Field("Width", picture.Width());
+  json.Field("Height", picture.Height());
+  json.Field("BitsPerPixel", picture.Empty() ? 0 : BitsPerPixel(picture.Format()));
+  json.Field("PixelsCrc32", PixelsCrc32(picture));
+  json.EndObject();
+}
+
+void WriteBackgroundJson(JsonWriter& json, const TVelquoraScene& scene) {
+  json.Field("StreamSize", scene.StreamSize);
+  json.Field("TimerInterval", scene.TimerInterval);
+  json.Field("CycleLength", scene.CycleLength);
+  json.Field("BackgroundMode", scene.BackgroundMode);
+  Text(json, "BackgroundPictureName", scene.BackgroundPictureName);
+  json.Field("GradientFrom", scene.GradientFrom);
+  json.Field("GradientTo", scene.GradientTo);
+  json.Field("PicturePlacement", scene.PicturePlacement);
+  json.Field("RepeatMode", scene.RepeatMode);
+  json.Field("CloseWhenDone", scene.CloseWhenDone);
+  json.Field("RunsLeft", scene.RunsLeft);
+  json.Field("FillMode", scene.FillMode);
+  json.Field("BackgroundColor", scene.BackgroundColor);
+  json.Field("GradientAngle", scene.GradientAngle);
+  json.Field("BorderStyle", scene.BorderStyle);
+  json.Field("BorderWidth", scene.BorderWidth);
+  json.Field("BorderLightColor", scene.BorderLightColor);
+  json.Field("BorderDarkColor", scene.BorderDarkColor);
+  json.Field("BorderMargin", scene.BorderMargin);
+  json.Field("FrameFillColor", scene.FrameFillColor);
+  json.Field("CornerDiameter", scene.CornerDiameter);
+  json.Field("ShowAboutOnExit", scene.ShowAboutOnExit);
+}
+
+void WriteDialogJson(JsonWriter& json, const TVelquoraScene& scene) {
+  Text(json, "SettingsCaption", scene.SettingsCaption);
+  Text(json, "SpeedLabel", scene.SpeedLabel);
+  TextList(json, "SettingsInfoLines", scene.SettingsInfoLines);
+  Text(json, "SupportLabel", scene.SupportLabel);
+  Text(json, "SupportLink", scene.SupportLink);
+  TextList(json, "SettingsNoteLines", scene.SettingsNoteLines);
+  json.Field("ShowGoButton", scene.ShowGoButton);
+  json.Field("ShowAboutButton", scene.ShowAboutButton);
+  Text(json, "SettingsFontName", scene.SettingsFontName);
+  json.Field("SettingsFontSize", scene.SettingsFontSize);
+  Text(json, "AboutCaption", scene.AboutCaption);
+  TextList(json, "AboutLines", scene.AboutLines);
+  Text(json, "AboutLabel", scene.AboutLabel);
+  Text(json, "AboutLink", scene.AboutLink);
+  TextList(json, "AboutNoteLines", scene.AboutNoteLines);
+  json.Field("AboutShowGoButton", scene.AboutShowGoButton);
+  Text(json, "AboutFontName", scene.AboutFontName);
+  json.Field("AboutFontSize", scene.AboutFontSize);
+}
+
+void WriteAudioFilesJson(JsonWriter& json, const TAudioFileList& files) {
+  json.Key("AudioFiles").BeginArray();
+  for (const auto& file : files) {
+    json.BeginObject();
+    Text(json, "FileName", file->FileName);
+    json.Field("DeviceType", std::int32_t{file->DeviceType});
+    json.Field("IsTempCopy", file->IsTempCopy);
+    json.Key("Items").BeginArray();
+    for (const auto& item : file->Items) {
+      json.BeginObject();
+      json.Field("StartTick", item->StartTick);
+      json.Field("StopTick", item->StopTick);
+      json.Field("StopEnabled", item->StopEnabled);
+      json.EndObject();
+    }
+    json.EndArray();
+    json.EndObject();
+  }
+  json.EndArray();
+}
+
+void WriteSpritesJson(JsonWriter& json, const TSpriteList& sprites) {
+  json.Key("Sprites").BeginArray();
+  for (const TSpriteEntry& entry : sprites) WriteSpriteJson(json, *entry.second);
+  json.EndArray();
+}
+
 void WriteChecksumJson(JsonWriter& json, const SaverFileChecksum& checksum) {
   json.Key("Checksum").BeginObject();
   json.Field("Stored", checksum.Stored);
@@ -33,6 +131,12 @@ void WriteSceneJson(JsonWriter& json, const TVelquoraScene& scene, const SaverFi
   json.Field("FileVersion", scene.FileVersion);
   json.Field("SignatureText", AnsiToUtf8(scene.SignatureText));
   json.Field("LoadFailed", scene.LoadFailed);
+  WriteBackgroundJson(json, scene);
+  WriteDialogJson(json, scene);
+  WritePicture(json, "BackgroundPicture", scene.BackgroundPicture);
+  WritePicture(json, "BackgroundBitmap", scene.BackgroundBitmap);
+  WriteAudioFilesJson(json, scene.AudioFiles);
+  WriteSpritesJson(json, scene.Sprites);
   WriteChecksumJson(json, checksum);
   json.EndObject();
 }
