@@ -10,7 +10,7 @@
 namespace velquora {
 
 std::size_t TMemoryStream::Read(void* buffer, std::size_t count) {
-  if (position_ >= bytes_.size()) return 0;
+  if (count == 0 || position_ >= bytes_.size()) return 0;  // memcpy needs a buffer even for 0 bytes
   const std::size_t n = std::min(count, bytes_.size() - position_);
   std::memcpy(buffer, bytes_.data() + position_, n);
   position_ += n;
