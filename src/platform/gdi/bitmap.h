@@ -9,8 +9,9 @@
 //   Bits16               5-6-5: blue in bits 0-4, green in bits 5-10, red in bits 11-15
 //   Bits24               bytes B, G, R
 //   Bits32               bytes B, G, R, X (the fourth byte is kept but never shown)
-// Colours are expanded to 8 bits per channel by bit replication (v << 3 | v >> 2 for
-// 5 bits, v << 2 | v >> 4 for 6 bits). A palette index beyond the colour table shows black.
+// A channel of n bits is expanded to 8 bits as round(v * 255 / (2^n - 1)) and narrowed
+// back as round(c * (2^n - 1) / 255), so narrowing an expanded value gives it back.
+// A palette index beyond the colour table shows black.
 #include <cstdint>
 #include <filesystem>
 #include <span>
@@ -43,8 +44,9 @@ constexpr PaletteEntry ToPaletteEntry(TColor color) {
 int NearestPaletteIndex(std::span<const PaletteEntry> palette, TColor color);
 
 // The colour table a new bitmap of an indexed format gets: black and white for Bits1,
-// the 16 standard VGA colours for Bits4, and for Bits8 those 16, a 6 x 6 x 6 colour cube
-// and 24 greys.
+// the 16 standard VGA colours for Bits4, and for Bits8 256 distinct colours: those 16,
+// the other 208 colours of the 6 x 6 x 6 cube (channels 0, 51, ... 255) and the greys
+// 5, 13, ... 253.
 std::vector<PaletteEntry> DefaultPalette(PixelFormat format);
 
 // A picture that cannot be loaded (a malformed or unsupported bitmap file, a PNG that
@@ -131,6 +133,9 @@ public:
 
 private:
   void Reset(int width, int height, PixelFormat format);
+  // A white bitmap with this one's palette (a default one when it cannot serve the
+  // format), marks and transparency.
+  TBitmap Blank(int width, int height, PixelFormat format) const;
 
   int width_ = 0;
   int height_ = 0;
@@ -147,7 +152,8 @@ std::int64_t RowStride(int width, PixelFormat format);
 // bitmap; SavePng raises EFOpenError when the file cannot be written.
 std::vector<std::uint8_t> EncodePng(const TBitmap& bitmap);
 void SavePng(const TBitmap& bitmap, const std::filesystem::path& path);
-// Decodes a PNG into a Bits32 bitmap (alpha is dropped). Raises EInvalidGraphic.
+// Decodes a PNG into a Bits32 bitmap whose fourth bytes hold the alpha values.
+// Raises EInvalidGraphic.
 TBitmap DecodePng(std::span<const std::uint8_t> bytes);
 TBitmap LoadPng(const std::filesystem::path& path);  // EFOpenError when unreadable
 
