@@ -57,32 +57,56 @@ void TLzhTree::Rebuild() {
 
 void TLzhTree::Update(int symbol) {
   if (freq_[kRoot] == kMaxFrequency) Rebuild();
+  RaiseCounts(parent_[static_cast<std::size_t>(symbol + kTreeSize)]);
+}
+
+void TLzhTree::UpdateAlongPath(int symbol, const std::int16_t* path, int depth) {
+  if (freq_[kRoot] == kMaxFrequency) {
+    Update(symbol);  // the rebuild moves every node: the path no longer holds
+    return;
+  }
+  std::uint16_t* const freq = freq_.data();
+  for (int level = depth - 1; level >= 0; --level) {
+    const int c = path[level];
+    const unsigned f = ++freq[c];
+    if (f > freq[c + 1]) {
+      RaiseCounts(parent_[static_cast<std::size_t>(MoveRight(c, f))]);
+      return;
+    }
+  }
+  ++freq[kRoot];  // never passes the sentinel behind it
+}
+
+void TLzhTree::RaiseCounts(int c) {
+  // Node 0 is always a leaf (it has the smallest count), so it is never an inner node's
+  // parent; only the root's parent is 0, which ends the walk.
+  std::uint16_t* const freq = freq_.data();
+  do {
+    const unsigned f = ++freq[c];
+    if (f > freq[c + 1]) c = MoveRight(c, f);
+    c = parent_[static_cast<std::size_t>(c)];
+  } while (c != 0);
+}
+
+int TLzhTree::MoveRight(int c, unsigned f) {
   std::uint16_t* const freq = freq_.data();
   std::int16_t* const son = son_.data();
   std::int16_t* const parent = parent_.data();
-  int c = parent[symbol + kTreeSize];
-  do {
-    const unsigned f = ++freq[c];
-    if (f > freq[c + 1]) {
-      // Move the node past the run of nodes whose count it now exceeds, exchanging
-      // its subtree with the subtree of the last node of that run.
-      int l = c + 1;
-      while (f > freq[l + 1]) ++l;
-      freq[c] = freq[l];
-      freq[l] = static_cast<std::uint16_t>(f);
-
-      const int i = son[c];
-      parent[i] = static_cast<std::int16_t>(l);
-      if (i < kTreeSize) parent[i + 1] = static_cast<std::int16_t>(l);
-      const int j = son[l];
-      son[l] = static_cast<std::int16_t>(i);
-      parent[j] = static_cast<std::int16_t>(c);
-      if (j < kTreeSize) parent[j + 1] = static_cast<std::int16_t>(c);
-      son[c] = static_cast<std::int16_t>(j);
-      c = l;
-    }
-    c = parent[c];
-  } while (c != 0);
+  // The last node of the run of nodes whose count c now exceeds.
+  int l = c + 1;
+  while (f > freq[l + 1]) ++l;
+  freq[c] = freq[l];
+  freq[l] = static_cast<std::uint16_t>(f);
+  // Exchange the subtrees of c and l.
+  const int i = son[c];
+  parent[i] = static_cast<std::int16_t>(l);
+  if (i < kTreeSize) parent[i + 1] = static_cast<std::int16_t>(l);
+  const int j = son[l];
+  son[l] = static_cast<std::int16_t>(i);
+  parent[j] = static_cast<std::int16_t>(c);
+  if (j < kTreeSize) parent[j + 1] = static_cast<std::int16_t>(c);
+  son[c] = static_cast<std::int16_t>(j);
+  return l;
 }
 
 }  // namespace lzh
@@ -159,7 +183,7 @@ public:
     while (written_ < size) {
       if (bits_.Count() < 32) bits_.Refill();
       const int symbol = DecodeSymbol();
-      tree_.Update(symbol);
+      tree_.UpdateAlongPath(symbol, path_.data(), depth_);
       if (symbol < kFirstMatchSymbol) {
         out_[written_++] = static_cast<std::uint8_t>(symbol);
       } else {
@@ -174,10 +198,14 @@ private:
   int DecodeSymbol() {
     const std::int16_t* const son = tree_.Sons();
     int node = son[kRoot];
+    int depth = 0;
     while (node < kTreeSize) {
       if (bits_.Count() == 0) bits_.Refill();
-      node = son[node + bits_.TakeBit()];
+      const int position = node + bits_.TakeBit();
+      path_[static_cast<std::size_t>(depth++)] = static_cast<std::int16_t>(position);
+      node = son[position];
     }
+    depth_ = depth;
     return node - kTreeSize;
   }
 
@@ -216,7 +244,13 @@ private:
     written_ += length;
   }
 
+  // A code passes through distinct inner nodes, so it is at most 313 bits long (a
+  // Huffman tree whose counts stay below kMaxFrequency is far shallower still).
+  static constexpr int kMaxDepth = kSymbolCount - 1;
+
   TLzhTree tree_;
+  std::array<std::int16_t, kMaxDepth> path_{};  // nodes of the last symbol's code, root side first
+  int depth_ = 0;
   TBitReader bits_;
   std::uint8_t* const out_;
   const std::size_t capacity_;

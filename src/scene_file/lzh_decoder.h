@@ -80,6 +80,10 @@ public:
   // Counts one more occurrence of symbol and restores the order of the counts, first
   // rebuilding the tree with halved counts when the root's count has reached kMaxFrequency.
   void Update(int symbol);
+  // Update for a symbol whose leaf the decoder has just reached from the root through the
+  // nodes path[0..depth-1] (path[depth-1] holds the leaf). Until a node has to move, the
+  // counts along that path are raised without following parent links.
+  void UpdateAlongPath(int symbol, const std::int16_t* path, int depth);
 
   int Son(int node) const { return son_[static_cast<std::size_t>(node)]; }
   int Parent(int node) const { return parent_[static_cast<std::size_t>(node)]; }
@@ -88,6 +92,11 @@ public:
 
 private:
   void Rebuild();
+  // Raises the counts from node c up to and including the root.
+  void RaiseCounts(int c);
+  // Node c's count f has passed its right neighbour's: moves c's subtree to the last node
+  // with a smaller count and returns that node.
+  int MoveRight(int c, unsigned f);
 
   std::array<std::uint16_t, kTreeSize + 1> freq_{};  // the last entry is a 0xFFFF sentinel
   std::array<std::int16_t, kTreeSize + kSymbolCount> parent_{};

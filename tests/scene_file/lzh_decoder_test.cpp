@@ -126,6 +126,33 @@ TEST(LzhTree, UpdatesAndRebuildsMatchTheReferenceTree) {
   EXPECT_GE(rebuilds, 3);
 }
 
+// The nodes from the root's child down to the leaf of symbol, as a decoder walks them.
+std::vector<std::int16_t> PathTo(const lzh_reference::TReferenceTree& tree, int symbol) {
+  std::vector<std::int16_t> path;
+  for (int node = tree.prnt[symbol + lzh_reference::T]; node != lzh_reference::R; node = tree.prnt[node]) {
+    path.insert(path.begin(), static_cast<std::int16_t>(node));
+  }
+  return path;
+}
+
+TEST(LzhTree, UpdateAlongTheDecodedPathMatchesTheReferenceTree) {
+  std::mt19937 generator(31);
+  std::geometric_distribution<int> skewed(0.02);
+  lzh::TLzhTree tree;
+  lzh_reference::TReferenceTree reference;
+  for (std::size_t step = 1; step <= 70000; ++step) {
+    // Alternate flat and skewed stretches so that nodes both stay and move.
+    const int symbol = (step / 5000) % 2 == 0 ? static_cast<int>(generator() % 256)
+                                              : std::min(skewed(generator), lzh::kSymbolCount - 1);
+    const auto path = PathTo(reference, symbol);
+    const bool rebuilds_now = reference.freq[lzh_reference::R] == lzh_reference::MAX_FREQ;
+    tree.UpdateAlongPath(symbol, path.data(), static_cast<int>(path.size()));
+    reference.update(symbol);
+    if (step % 499 == 0 || rebuilds_now) ExpectSameTree(tree, reference, step);
+    if (HasFatalFailure()) return;
+  }
+}
+
 TEST(LzhTree, RootCountReachesTheCeilingAfter32454Symbols) {
   lzh::TLzhTree tree;
   for (int i = 0; i < 32454; ++i) tree.Update(i % lzh::kSymbolCount);
