@@ -31,6 +31,10 @@ std::vector<std::uint8_t> GifPackCodes(std::span<const std::pair<int, int>> code
 std::vector<int> GifInterlacedRowOrder(int height);
 
 struct GifImage {
+  GifImage() = default;
+  GifImage(int left, int top, int width, int height, std::vector<std::uint8_t> indices = {})
+      : Left(left), Top(top), Width(width), Height(height), Indices(std::move(indices)) {}
+
   int Left = 0;
   int Top = 0;
   int Width = 0;

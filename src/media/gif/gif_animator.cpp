@@ -44,7 +44,23 @@ void Draw(TBitmap& target, const TBitmap& source, int left, int top) {
   }
 }
 
+Rect FrameRect(const TGifSubImage& frame, const TBitmap& work) {
+  return Bounds(frame.Left(), frame.Top(), work.Width(), work.Height());
+}
+
 }  // namespace
+
+// Keeps what lies under a frame that is to be disposed of by restoring it: the part of rect
+// inside the target, drawn back in place when the next frame is composed.
+void TGifFile::SaveArea(const TBitmap& target, const Rect& rect) {
+  const Rect area = Intersection(rect, target.BoundsRect());
+  saved_ = TBitmap(area.Width(), area.Height(), PixelFormat::Bits24);
+  for (int y = 0; y < area.Height(); ++y) {
+    std::memcpy(saved_.ScanLine(y), target.ScanLine(area.Top + y) + std::size_t(area.Left) * 3,
+                std::size_t(area.Width()) * 3);
+  }
+  saved_position_ = Point{area.Left, area.Top};
+}
 
 void TGifFile::RenderNext(TBitmap& target) {
   target.SetPixelFormat(PixelFormat::Bits24);
@@ -82,10 +98,8 @@ void TGifFile::RenderFirstFrame(TBitmap& target, TGifSubImage& frame, const TBit
   const TColor background = transparent == NoTransparentColor ? kWhite : static_cast<TColor>(transparent);
   target.SetSize(ScreenWidth(), ScreenHeight());
   FillRect(target, target.BoundsRect(), background);
+  if (frame.DisposalMethod() == kDisposeToPrevious) SaveArea(target, FrameRect(frame, work));
   Draw(target, work, frame.Left(), frame.Top());
-  saved_.Assign(target);
-  saved_.SetPixelFormat(PixelFormat::Bits24);
-  saved_position_ = Point{0, 0};
   previous_rect_ = Rect{0, 0, ScreenWidth(), ScreenHeight()};
   previous_transparent_ = frame.TransparencyFlag();
 }
@@ -99,12 +113,9 @@ void TGifFile::Compose(TBitmap& target, TGifSubImage& frame, TBitmap& work) {
   } else if (previous_disposal_ == kDisposeToPrevious) {
     Draw(target, saved_, saved_position_.X, saved_position_.Y);
   }
+  if (frame.DisposalMethod() == kDisposeToPrevious) SaveArea(target, FrameRect(frame, work));
   Draw(target, work, frame.Left(), frame.Top());
-  if (previous_disposal_ != kDisposeToPrevious) {
-    saved_.Assign(work);
-    saved_position_ = Point{frame.Left(), frame.Top()};
-  }
-  previous_rect_ = Bounds(frame.Left(), frame.Top(), work.Width(), work.Height());
+  previous_rect_ = FrameRect(frame, work);
   previous_transparent_ = frame.TransparencyFlag();
 }
 

@@ -21,8 +21,8 @@ namespace velquora {
 class TGifFile;
 
 // A colour table: room for 256 RGB triples and the number of entries in use. A new table holds
-// default colours: black and white for 2 entries, otherwise the 16 standard VGA colours followed
-// by a 6 x 6 x 6 colour cube and 24 greys.
+// the default colours of an 8-bit bitmap (the 16 standard VGA colours first), with black and
+// white as its first two entries when made for 2 colours.
 class TColorTable {
 public:
   explicit TColorTable(int count = 2);
@@ -193,6 +193,7 @@ private:
   void RenderFirstFrame(TBitmap& target, TGifSubImage& frame, const TBitmap& work);
   void Compose(TBitmap& target, TGifSubImage& frame, TBitmap& work);
   TColor ResolveTransparentColor(TGifSubImage& frame, const TBitmap& work) const;
+  void SaveArea(const TBitmap& target, const Rect& rect);
 
   std::array<std::uint8_t, 6> header_{'G', 'I', 'F', '8', '9', 'a'};
   std::array<std::uint8_t, 7> screen_descriptor_{};
@@ -206,7 +207,7 @@ private:
   int next_frame_ = 0;     // next frame to render, 1-based
   int last_rendered_ = 1;  // frame last rendered
   TBitmap composed_;       // copy of the last composition
-  TBitmap saved_;          // image drawn back for "restore previous"
+  TBitmap saved_;          // what lay under the last frame to be restored to the previous image
   Point saved_position_;
   Rect previous_rect_;
   int previous_disposal_ = 0;
