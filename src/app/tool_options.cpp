@@ -85,7 +85,8 @@ Options, before the saver's own switches:
   --size WxH     screen size for headless and tool modes (default 640x480)
   --codepage N   code page of the scene's texts: 1252 (default) or 1251
   --dump-scene   check the file's checksum without asking, load the scene and print
-                 one JSON object: FileVersion, SignatureText, LoadFailed and
+                 one JSON object: the load facts, every field of the loaded scene
+                 (background, dialog texts, pictures, audio files, sprites) and
                  Checksum {Stored, Computed, Ok}; exit status 1 when the load failed
   --help         show this text
 
