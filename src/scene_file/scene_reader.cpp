@@ -32,13 +32,11 @@ void IgnoreInt32(TStream& stream) { static_cast<void>(ReadInt32(stream)); }
 void IgnoreText(TStream& stream) { static_cast<void>(ReadShortString(stream)); }
 
 // A string list: an i32 count, then that many shortstrings, replacing the list's
-// contents. A count <= 0 leaves the list empty. Every text takes at least its length
-// byte, so nothing is reserved beyond what the stream can still hold.
+// contents. A count <= 0 leaves the list empty. Nothing is reserved from the count: the
+// list grows only by texts that were really read.
 void ReadStringList(TStream& stream, TStringList& list) {
   list.clear();
   const std::int32_t count = ReadInt32(stream);
-  if (count <= 0) return;
-  list.reserve(static_cast<std::size_t>(std::min<std::int64_t>(count, stream.Remaining())));
   for (std::int32_t i = 0; i < count; ++i) list.push_back(ReadShortString(stream));
 }
 
