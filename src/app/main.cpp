@@ -8,9 +8,10 @@
 #include "app/tool_options.h"
 #include "core/ansi_text.h"
 #include "core/random.h"
-#include "host/host_settings.h"
 #include "host/saver_front_end.h"
+#include "host/settings.h"
 #include "host/start_up.h"
+#include "platform/registry/registry_store.h"
 #include "platform/system/display_info.h"
 #include "platform/system/process.h"
 #include "platform/system/temp_files.h"
@@ -26,7 +27,7 @@ void ApplyToolOptions(const velquora::ToolOptions& options) {
 }
 
 int RunSaver(const std::string& saver_path, const velquora::ToolOptions& options) {
-  velquora::NoStoredSettings settings;
+  velquora::TSaverSettings settings(velquora::ProcessRegistry());  // the user's durable registry
   velquora::HeadlessFrontEnd front_end(std::cerr);
   velquora::HostServices services{settings, front_end, velquora::SystemTemporaryDirectory()};
   return velquora::RunSaverProcess(velquora::Host(), saver_path, options.SaverArguments, services);

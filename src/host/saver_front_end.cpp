@@ -2,6 +2,9 @@
 
 #include <ostream>
 
+#include "host/password.h"
+#include "platform/system/module_loader.h"
+
 namespace velquora {
 
 bool HeadlessFrontEnd::RunFullScreen(HostState& host) {
@@ -21,7 +24,8 @@ void HeadlessFrontEnd::RunSettingsDialog(HostState& host) {
          << " mode: the scene loads, but this build has no settings dialog\n";
 }
 
-void HeadlessFrontEnd::ChangePassword(HostState& /*host*/) {
+void HeadlessFrontEnd::ChangePassword(HostState& host) {
+  ChangeSaverPassword(host, SystemModules());  // the system's change dialog, where it has one
   notes_ << "velquora-saver: ChangePassword mode: there is no saver password to change on this system\n";
 }
 
