@@ -1,7 +1,10 @@
 // write_sample_saver: writes a sample saver file (a stand-in program with a scene
-// appended) for the demo, or a bare scene container as a fuzzing seed.
+// appended) for the demo, a bare scene container, or a directory of containers of every
+// version, compressed or not, with and without a preview block, as fuzzing seeds.
 //   write_sample_saver [--version N] [--uncompressed] [--preview] [--container-only] FILE
+//   write_sample_saver --seeds DIRECTORY
 #include <charconv>
+#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -18,6 +21,7 @@ struct SampleOptions {
   bool compressed = true;
   bool preview = false;
   bool container_only = false;
+  bool seeds = false;
   std::string path;
 };
 
@@ -42,6 +46,8 @@ std::optional<SampleOptions> ParseArguments(const std::vector<std::string>& argu
       options.preview = true;
     } else if (argument == "--container-only") {
       options.container_only = true;
+    } else if (argument == "--seeds") {
+      options.seeds = true;
     } else if (!argument.starts_with("--") && options.path.empty()) {
       options.path = argument;
     } else {
@@ -60,16 +66,38 @@ std::vector<std::uint8_t> SampleContainer(const SampleOptions& options) {
   if (options.preview) spec.Preview = std::vector<std::uint8_t>{0xFF, 0xD8, 0xFF, 0xD9};  // an empty JPEG
   return velquora::WriteContainer(records, spec);
 }
+
+// Containers of every kind, each followed by the eight bytes a saver file ends with.
+void WriteSeeds(const std::filesystem::path& directory) {
+  std::filesystem::create_directories(directory);
+  for (int version = 1; version <= 16; ++version) {
+    for (const bool compressed : {false, true}) {
+      for (const bool preview : {false, true}) {
+        const SampleOptions options{version, compressed, preview, true, false, ""};
+        std::vector<std::uint8_t> container = SampleContainer(options);
+        container.insert(container.end(), 8, 0);
+        const std::string name = "v" + std::to_string(version) + (compressed ? "_lzh" : "_plain") +
+                                 (preview ? "_preview" : "");
+        velquora::WriteFileBytes(directory / name, container);
+      }
+    }
+  }
+}
 }  // namespace
 
 int main(int argc, char** argv) {
   const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
   const auto options = ParseArguments(arguments);
   if (!options) {
-    std::cerr << "Usage: write_sample_saver [--version 1..16] [--uncompressed] [--preview] [--container-only] FILE\n";
+    std::cerr << "Usage: write_sample_saver [--version 1..16] [--uncompressed] [--preview] [--container-only] FILE\n"
+                 "       write_sample_saver --seeds DIRECTORY\n";
     return 2;
   }
   try {
+    if (options->seeds) {
+      WriteSeeds(options->path);
+      return 0;
+    }
     const std::vector<std::uint8_t> container = SampleContainer(*options);
     velquora::WriteFileBytes(options->path, options->container_only ? container : velquora::WriteSaverFile(container));
   } catch (const std::exception& error) {

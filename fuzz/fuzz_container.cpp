@@ -1,0 +1,55 @@
+// Arbitrary bytes as a scene container (and as a whole saver file for the checksum
+// pass). Loading must never let an exception escape or crash: it either succeeds or
+// sets LoadFailed, and ReadVersion is the newest version afterwards. Message boxes are
+// answered silently. Embedded audio goes to a temporary directory of the fuzzer's own.
+// Seeds: build/tools/write_sample_saver --seeds DIRECTORY.
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <span>
+#include <string>
+
+#include "core/memory_stream.h"
+#include "host/saver_checksum.h"
+#include "playback/scene.h"
+#include "recording_message_boxes.h"
+#include "scene_file/read_version.h"
+
+namespace {
+std::filesystem::path g_temp_directory;
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
+  std::string pattern = (std::filesystem::temp_directory_path() / "fuzz_container_XXXXXX").string();
+  if (mkdtemp(pattern.data()) == nullptr) std::abort();
+  g_temp_directory = pattern;
+  setenv("TMPDIR", pattern.c_str(), 1);
+  std::atexit([] {
+    std::error_code ignored;
+    std::filesystem::remove_all(g_temp_directory, ignored);
+  });
+  velquora::SetMessageBoxes(std::make_shared<velquora::SilentMessageBoxes>());
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace velquora;
+  const std::span<const std::uint8_t> bytes(data, size);
+  {
+    TMemoryStream stream(bytes);
+    TVelquoraScene scene;
+    scene.LoadFromStream(stream);
+    if (ReadVersion() != kNewestReadVersion) std::abort();
+    if (!scene.LoadFailed && (scene.FileVersion < 1 || scene.FileVersion > 16)) std::abort();
+  }
+  if (!std::filesystem::is_empty(g_temp_directory)) std::abort();  // a copy outlived its scene
+
+  TMemoryStream file(bytes);
+  const SaverFileChecksum checksum = ComputeSaverFileChecksum(file);
+  if (checksum.Chunks > size / kChecksumChunkSize + 1) std::abort();
+  return 0;
+}
