@@ -97,9 +97,12 @@ Saver switches (only the first two characters count, in any case):
 Without a switch a file named *.exe plays full screen; any other name shows the
 settings.
 
-In this build every mode checks the saver file and loads its scene; the saver window,
-the preview, the settings dialog and the password change are not available yet, and
-each says so on stderr. The saver's own modes always exit with status 0.
+Every saver mode checks the file's checksum (a damaged file asks whether to go on;
+without a display the question goes to stderr and is answered No) and deletes leftover
+temporary files; the full-screen and settings modes load the scene to validate it. The
+saver window, the preview, the settings dialog and the password change are not
+available yet, and each mode says so on stderr. The saver's own modes always exit with
+status 0.
 )";
 }
 
