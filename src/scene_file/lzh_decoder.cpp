@@ -1,6 +1,7 @@
 #include "scene_file/lzh_decoder.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 namespace velquora {
@@ -126,7 +127,8 @@ public:
     if (end_ - next_ >= 8) {
       std::uint64_t word;
       std::memcpy(&word, next_, sizeof word);
-      buffer_ |= __builtin_bswap64(word) >> count_;
+      if constexpr (std::endian::native == std::endian::little) word = __builtin_bswap64(word);
+      buffer_ |= word >> count_;
       const int bytes = (63 - count_) >> 3;
       next_ += bytes;
       count_ += bytes * 8;
