@@ -6,6 +6,7 @@
 #include "core/memory_stream.h"
 #include "core/real48.h"
 #include "host/resource_probe.h"
+#include "media/jpeg_image.h"
 #include "playback/frame.h"
 #include "playback/moving.h"
 #include "playback/moving_step.h"
@@ -57,6 +58,19 @@ void ReadAviPayload(TFrame& frame, TStream& stream) {
   frame.Payload.SetPosition(0);
 }
 
+// A JPEG payload: the adapter decodes Payload (which keeps the JPEG bytes) and its picture
+// becomes the pending picture. The size comes from the picture also when decoding fails.
+void DecodeJpegPayload(TFrame& frame) {
+  try {
+    TJPEGImage jpeg;
+    jpeg.LoadFromStream(&frame.Payload);
+    frame.PendingPicture->Assign(jpeg.Bitmap());
+  } catch (...) {
+    SetSizeFromPicture(frame);
+    throw;
+  }
+}
+
 void ReadPayload(TFrame& frame, TStream& stream, std::int32_t length) {
   frame.Payload.Clear();
   switch (static_cast<TPayloadKind>(frame.AnimationKind)) {
@@ -64,6 +78,7 @@ void ReadPayload(TFrame& frame, TStream& stream, std::int32_t length) {
     case TPayloadKind::Gif: {
       const std::vector<std::uint8_t> bytes = ReadBytes(stream, length);
       frame.Payload.WriteBuffer(bytes.data(), bytes.size());
+      if (static_cast<TPayloadKind>(frame.AnimationKind) == TPayloadKind::Jpeg) DecodeJpegPayload(frame);
       frame.Payload.SetPosition(0);
       break;
     }

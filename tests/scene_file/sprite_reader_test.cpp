@@ -19,6 +19,7 @@
 #include "playback/sprite.h"
 #include "playback/start_and_finish.h"
 #include "scene_file/read_version.h"
+#include "jpeg_writer.h"
 #include "sprite_writer.h"
 
 namespace velquora {
@@ -57,7 +58,8 @@ FrameSpec PictureFrame() {
   FrameSpec frame;
   frame.Animated = true;
   frame.AnimationKind = 1;
-  frame.Payload = {0xFF, 0xD8, 0xFF, 0xE0, 0x10, 0x20, 0x30, 0xFF, 0xD9};
+  // A real JPEG: kind 1 payloads are decoded.
+  frame.Payload = EncodeJpeg(std::vector<std::uint8_t>(4 * 3 * 3, 0x80), 4, 3, JpegSampleSpace::Rgb);
   frame.Bmp = MakeTestBmp(3, 2, 1);
   frame.FileName = "C:\\pics\\cats\\cat.face.bmp";
   frame.Duration = 7;
