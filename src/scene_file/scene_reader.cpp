@@ -4,10 +4,9 @@
 #include <algorithm>
 #include <cstdint>
 #include <exception>
+#include <filesystem>
 #include <limits>
 #include <memory>
-
-#include <filesystem>
 #include <optional>
 #include <string>
 
