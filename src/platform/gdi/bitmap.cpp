@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -132,7 +133,7 @@ void DecodeRow(const TBitmap& bitmap, int y, int x, int count, TColor* out) {
   }
 }
 
-void EncodeRow(TBitmap& bitmap, int y, int x, int count, const TColor* colours, PaletteMatcher& matcher) {
+void EncodeRow(TBitmap& bitmap, int y, int x, int count, const TColor* colours, PaletteMatcher* matcher) {
   std::uint8_t* row = bitmap.ScanLine(y);
   const PixelFormat format = bitmap.Format();
   switch (format) {
@@ -161,7 +162,10 @@ void EncodeRow(TBitmap& bitmap, int y, int x, int count, const TColor* colours, 
       }
       break;
     default:
-      for (int i = 0; i < count; ++i) WriteIndex(row, x + i, format, matcher(colours[i]));
+      for (int i = 0; i < count; ++i) {
+        const int index = matcher ? (*matcher)(colours[i]) : NearestPaletteIndex(bitmap.Palette(), colours[i]);
+        WriteIndex(row, x + i, format, index);
+      }
       break;
   }
 }
@@ -192,8 +196,9 @@ void TBitmap::Reset(int width, int height, PixelFormat format) {
   pixels_ = std::move(pixels);
   if (Empty()) return;
   std::vector<TColor> whiteRow(static_cast<std::size_t>(width_), White);
-  gdi::PaletteMatcher matcher(palette_);
-  for (int y = 0; y < height_; ++y) gdi::EncodeRow(*this, y, 0, width_, whiteRow.data(), matcher);
+  std::optional<gdi::PaletteMatcher> matcher;
+  if (IsIndexed(format_)) matcher.emplace(palette_);
+  for (int y = 0; y < height_; ++y) gdi::EncodeRow(*this, y, 0, width_, whiteRow.data(), matcher ? &*matcher : nullptr);
 }
 
 TBitmap TBitmap::Blank(int width, int height, PixelFormat format) const {
@@ -230,11 +235,12 @@ void TBitmap::SetSize(int width, int height) {
 void TBitmap::SetPixelFormat(PixelFormat format) {
   if (format == format_) return;
   TBitmap converted = Blank(width_, height_, format);
-  gdi::PaletteMatcher matcher(converted.palette_);
+  std::optional<gdi::PaletteMatcher> matcher;
+  if (IsIndexed(format)) matcher.emplace(converted.palette_);
   std::vector<TColor> row(static_cast<std::size_t>(width_));
   for (int y = 0; y < height_; ++y) {
     gdi::DecodeRow(*this, y, 0, width_, row.data());
-    gdi::EncodeRow(converted, y, 0, width_, row.data(), matcher);
+    gdi::EncodeRow(converted, y, 0, width_, row.data(), matcher ? &*matcher : nullptr);
   }
   *this = std::move(converted);
 }
@@ -269,8 +275,7 @@ void TBitmap::SetPixel(int x, int y, TColor color) {
     gdi::WriteIndex(ScanLine(y), x, format_, NearestPaletteIndex(palette_, color));
     return;
   }
-  gdi::PaletteMatcher unused({});
-  gdi::EncodeRow(*this, y, x, 1, &color, unused);
+  gdi::EncodeRow(*this, y, x, 1, &color);
 }
 
 int TBitmap::GetIndex(int x, int y) const {

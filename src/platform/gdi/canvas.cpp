@@ -22,6 +22,7 @@ std::int64_t CeilDiv(Wide numerator, Wide denominator) { return -FloorDiv(-numer
 
 // The source pixel that target pixel i of a stretch from size s to size d takes.
 std::int64_t SamplePosition(std::int64_t i, std::int64_t s, std::int64_t d) {
+  if (s == d) return i;
   return FloorDiv(Wide{2 * i + 1} * s, Wide{2} * d);
 }
 
@@ -288,25 +289,29 @@ void TCanvas::Transfer(const Area& dest, const TBitmap& sourceIn, const Area& fr
   }
   TBitmap& target = *bitmap_;
 
-  // Source column of every visible target column; -1 outside the source bitmap.
-  std::vector<int> columns(static_cast<std::size_t>(right - left));
-  for (std::int64_t x = left; x < right; ++x) {
-    const std::int64_t sx = from.Left + SamplePosition(x - dest.Left, fromWidth, destWidth);
-    columns[static_cast<std::size_t>(x - left)] = sx >= 0 && sx < source->Width() ? static_cast<int>(sx) : -1;
-  }
-
   const bool keyed = transparent && source->Transparent;
   const TColor key = source->TransparentColor & 0xFFFFFF;
   const PixelFormat format = target.Format();
   const bool sameStorage = source->Format() == format && (!IsIndexed(format) || source->Palette() == target.Palette());
   const bool unscaled = fromWidth == destWidth;
   const int pixelBytes = BitsPerPixel(format) / 8;
-  // Only indexed targets look colours up; others never touch the matcher.
-  gdi::PaletteMatcher matcher(!sameStorage && IsIndexed(format) ? std::span<const PaletteEntry>(target.Palette())
-                                                                 : std::span<const PaletteEntry>());
+  const bool plainCopy = !keyed && unscaled && sameStorage && pixelBytes > 0;
 
-  std::vector<TColor> sourceColours(static_cast<std::size_t>(source->Width()));
-  std::vector<TColor> run(columns.size());
+  // Source column of every visible target column; -1 outside the source bitmap. A plain
+  // copy works the columns out arithmetically instead.
+  std::vector<int> columns;
+  if (!plainCopy) {
+    columns.resize(static_cast<std::size_t>(right - left));
+    for (std::int64_t x = left; x < right; ++x) {
+      const std::int64_t sx = from.Left + SamplePosition(x - dest.Left, fromWidth, destWidth);
+      columns[static_cast<std::size_t>(x - left)] = sx >= 0 && sx < source->Width() ? static_cast<int>(sx) : -1;
+    }
+  }
+  std::optional<gdi::PaletteMatcher> matcher;  // only indexed targets look colours up
+  if (!sameStorage && IsIndexed(format)) matcher.emplace(target.Palette());
+
+  std::vector<TColor> sourceColours;  // the decoded source row, when colours are needed
+  std::vector<TColor> run;
   std::int64_t decodedRow = -1;
 
   for (std::int64_t y = top; y < bottom; ++y) {
@@ -316,21 +321,19 @@ void TCanvas::Transfer(const Area& dest, const TBitmap& sourceIn, const Area& fr
     if (span.Empty()) continue;
     const std::uint8_t* sourceRow = source->ScanLine(static_cast<int>(sy));
     std::uint8_t* targetRow = target.ScanLine(static_cast<int>(y));
-    const int* rowColumns = columns.data() + (span.Left - left);
     const int count = span.Right - span.Left;
 
-    if (!keyed && unscaled && sameStorage && pixelBytes > 0) {
-      // Valid source columns form one run when nothing is scaled.
-      int i = 0;
-      while (i < count && rowColumns[i] < 0) ++i;
-      int j = i;
-      while (j < count && rowColumns[j] >= 0) ++j;
-      if (j > i)
-        std::memcpy(targetRow + static_cast<std::ptrdiff_t>(span.Left + i) * pixelBytes,
-                    sourceRow + static_cast<std::ptrdiff_t>(rowColumns[i]) * pixelBytes,
-                    static_cast<std::size_t>(j - i) * static_cast<std::size_t>(pixelBytes));
+    if (plainCopy) {
+      // Unscaled, target column x reads source column x + shift.
+      const std::int64_t shift = from.Left - dest.Left;
+      const std::int64_t first = std::max<std::int64_t>(span.Left, -shift);
+      const std::int64_t end = std::min<std::int64_t>(span.Right, source->Width() - shift);
+      if (end > first)
+        std::memcpy(targetRow + first * pixelBytes, sourceRow + (first + shift) * pixelBytes,
+                    static_cast<std::size_t>((end - first) * pixelBytes));
       continue;
     }
+    const int* rowColumns = columns.data() + (span.Left - left);
     if (format == PixelFormat::Bits32 && source->Format() == PixelFormat::Bits32) {
       const std::uint32_t storedKey = GetBValue(key) | (GetGValue(key) << 8) | (GetRValue(key) << 16);
       for (int i = 0; i < count; ++i) {
@@ -344,6 +347,7 @@ void TCanvas::Transfer(const Area& dest, const TBitmap& sourceIn, const Area& fr
     }
     if (keyed || !sameStorage) {
       if (decodedRow != sy) {
+        sourceColours.resize(static_cast<std::size_t>(source->Width()));
         gdi::DecodeRow(*source, static_cast<int>(sy), 0, source->Width(), sourceColours.data());
         decodedRow = sy;
       }
@@ -362,10 +366,11 @@ void TCanvas::Transfer(const Area& dest, const TBitmap& sourceIn, const Area& fr
       continue;
     }
     // Different storage: colours go through the target's encoding, in runs of drawn pixels.
+    run.resize(static_cast<std::size_t>(count));
     int runStart = 0;
     int runLength = 0;
     auto flush = [&] {
-      if (runLength > 0) gdi::EncodeRow(target, static_cast<int>(y), span.Left + runStart, runLength, run.data(), matcher);
+      if (runLength > 0) gdi::EncodeRow(target, static_cast<int>(y), span.Left + runStart, runLength, run.data(), matcher ? &*matcher : nullptr);
       runLength = 0;
     };
     for (int i = 0; i < count; ++i) {

@@ -84,8 +84,9 @@ inline void WriteIndex(std::uint8_t* row, int x, PixelFormat format, int index) 
 
 // Colours of `count` pixels of bitmap row y starting at column x.
 void DecodeRow(const TBitmap& bitmap, int y, int x, int count, TColor* out);
-// Stores `count` colours into bitmap row y from column x; indexed formats go through
-// the matcher, which must be built on the bitmap's palette.
-void EncodeRow(TBitmap& bitmap, int y, int x, int count, const TColor* colours, PaletteMatcher& matcher);
+// Stores `count` colours into bitmap row y from column x. Indexed formats go through the
+// matcher when one is given (it must be built on the bitmap's palette), otherwise through
+// a plain nearest-entry search; other formats never use it.
+void EncodeRow(TBitmap& bitmap, int y, int x, int count, const TColor* colours, PaletteMatcher* matcher = nullptr);
 
 }  // namespace velquora::gdi
