@@ -73,15 +73,5 @@ TEST(JpegPayload, UndecodableJpegFailsTheReadAfterSettingTheSizeFromThePicture) 
   EXPECT_EQ(frame.Payload.Bytes(), truncated);
 }
 
-TEST(JpegPayload, OtherKindsAreNotDecodedAsJpeg) {
-  FrameSpec spec = JpegFrame(ReadJpegTestFile("wuffs/hat.jpeg"));
-  spec.AnimationKind = 7;  // unknown kind: the bytes are passed over
-  TMemoryStream stream(FrameBytes(spec, 16));
-  ScopedReadVersion version(16);
-  TFrame frame;
-  ReadFrameRecord(frame, stream);
-  EXPECT_TRUE(frame.PendingPicture->Empty());
-}
-
 }  // namespace
 }  // namespace velquora
