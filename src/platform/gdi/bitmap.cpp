@@ -198,7 +198,8 @@ void TBitmap::Reset(int width, int height, PixelFormat format) {
   std::vector<TColor> whiteRow(static_cast<std::size_t>(width_), White);
   std::optional<gdi::PaletteMatcher> matcher;
   if (IsIndexed(format_)) matcher.emplace(palette_);
-  for (int y = 0; y < height_; ++y) gdi::EncodeRow(*this, y, 0, width_, whiteRow.data(), matcher ? &*matcher : nullptr);
+  gdi::EncodeRow(*this, 0, 0, width_, whiteRow.data(), matcher ? &*matcher : nullptr);
+  for (int y = 1; y < height_; ++y) std::memcpy(ScanLine(y), ScanLine(0), static_cast<std::size_t>(stride_));
 }
 
 TBitmap TBitmap::Blank(int width, int height, PixelFormat format) const {
