@@ -1,5 +1,6 @@
 #include "host/saver_checksum.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 #include <vector>
@@ -49,17 +50,17 @@ std::uint32_t SaverChecksum(std::span<const std::uint8_t> bytes) {
   return (std::uint32_t{parity} << 16) | sum;
 }
 
-SaverFileChecksum ComputeSaverFileChecksum(TStream& file) {
+SaverFileChecksum ComputeSaverFileChecksum(TStream& file, std::size_t chunk_size) {
   SaverFileChecksum result;
-  std::vector<std::uint8_t> chunk(kChecksumChunkSize);
+  std::vector<std::uint8_t> chunk(std::max(chunk_size, kStoredChecksumSize));
   // One value per chunk; the table grows with the file (one entry per 65000 bytes).
   std::vector<std::uint32_t> table;
   file.SetPosition(0);
-  std::size_t summed = kChecksumChunkSize;
-  while (summed == kChecksumChunkSize) {
+  std::size_t summed = chunk.size();
+  while (summed == chunk.size()) {
     const std::size_t got = ReadChunk(file, chunk);
     if (got == 0) break;
-    if (got == kChecksumChunkSize) {
+    if (got == chunk.size()) {
       summed = got;
     } else if (got >= kStoredChecksumSize) {
       summed = got - kStoredChecksumSize;

@@ -32,8 +32,9 @@ struct SaverFileChecksum {
   bool Ok() const { return LayoutSound && Stored == Computed; }
 };
 
-// Reads the whole stream from its start in 65000-byte chunks. Never reads past what
-// the stream holds. Raises only what the stream raises.
-SaverFileChecksum ComputeSaverFileChecksum(TStream& file);
+// Reads the whole stream from its start in chunks of chunk_size bytes (65000 for saver
+// files; at least 4). Never reads past what the stream holds. Raises only what the
+// stream raises.
+SaverFileChecksum ComputeSaverFileChecksum(TStream& file, std::size_t chunk_size = kChecksumChunkSize);
 
 }  // namespace velquora

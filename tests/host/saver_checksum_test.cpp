@@ -153,34 +153,24 @@ TEST(SaverFileChecksum, FlippingAnyByteBeforeTheStoredValueIsNoticed) {
   }
 }
 
-// A stream of zeros that stores nothing, for files larger than any test should write.
-class ZeroStream : public TStream {
-public:
-  explicit ZeroStream(std::int64_t size) : size_(size) {}
-  std::size_t Read(void* buffer, std::size_t count) override {
-    const auto n = static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(count), size_ - position_));
-    std::fill_n(static_cast<std::uint8_t*>(buffer), n, 0);
-    position_ += static_cast<std::int64_t>(n);
-    return n;
-  }
-  std::size_t Write(const void*, std::size_t) override { return 0; }
-  std::int64_t Seek(std::int64_t offset, SeekOrigin origin) override {
-    const std::int64_t base = origin == SeekOrigin::Beginning ? 0 : origin == SeekOrigin::Current ? position_ : size_;
-    position_ = base + offset;
-    return position_;
-  }
-
-private:
-  std::int64_t size_;
-  std::int64_t position_ = 0;
-};
-
 TEST(SaverFileChecksum, FilesOfMoreThan16001ChunksKeepEveryChunk) {
-  // 16001 full chunks and a short one: the table grows instead of stopping.
-  ZeroStream stream(16001 * static_cast<std::int64_t>(kChunk) + 104);
-  const SaverFileChecksum result = ComputeSaverFileChecksum(stream);
-  EXPECT_EQ(result.Chunks, 16002U);
-  EXPECT_EQ(result.Computed, 0U);  // all values 0
+  // The table of chunk values grows with the file instead of stopping at 16001 entries;
+  // small chunks keep the file small. Expected: the same rules over every chunk.
+  constexpr std::size_t kSmallChunk = 16;
+  constexpr std::size_t kChunks = 16005;
+  std::vector<std::uint8_t> file = Pattern(kChunks * kSmallChunk + 10, 11);
+  std::vector<std::uint8_t> table;
+  for (std::size_t start = 0; start < file.size(); start += kSmallChunk) {
+    const std::size_t size = std::min(kSmallChunk, file.size() - start);
+    const std::uint32_t value = SaverChecksum(std::span(file).subspan(start, size == kSmallChunk ? size : size - 4));
+    for (int i = 0; i < 4; ++i) table.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+  }
+  const std::uint32_t expected = SaverChecksum(table);
+  StoreLittleEndian(file, file.size() - 4, expected);
+  TMemoryStream stream(file);
+  const SaverFileChecksum result = ComputeSaverFileChecksum(stream, kSmallChunk);
+  EXPECT_EQ(result.Chunks, kChunks + 1);
+  EXPECT_EQ(result.Computed, expected);
   EXPECT_TRUE(result.Ok());
 }
 
