@@ -3,10 +3,12 @@
 // drawing) builds on these fields.
 #include <cstdint>
 #include <memory>
+#include <variant>
 
 #include "core/ansi_text.h"
 #include "core/geometry.h"
 #include "core/memory_stream.h"
+#include "media/gif/gif_file.h"
 #include "platform/gdi/bitmap.h"
 
 namespace velquora {
@@ -15,6 +17,9 @@ class TSprite;
 
 // AnimationKind values of a frame's payload.
 enum class TPayloadKind : std::int32_t { Jpeg = 1, Gif = 2, Avi = 3 };
+
+// A frame's animation source: none, or the GIF of a kind-2 payload.
+using TAnimation = std::variant<std::monostate, std::unique_ptr<TGifFile>>;
 
 class TFrame {
 public:
@@ -40,10 +45,17 @@ public:
   bool Animated = false;              // the record carried a payload (reader)
   std::int32_t AnimationKind = 0;     // payload kind: 1 JPEG, 2 GIF, 3 AVI (reader)
   TMemoryStream Payload;              // raw payload bytes kept by the reader (JPEG, GIF, AVI)
+  TAnimation Animation;               // animation source of a GIF payload (reader)
   std::int32_t AdvanceCount = 0;      // ticks counted towards the next GIF image
   AnsiString AnimationName;           // name of the animation source (reader)
   TSprite* Sprite = nullptr;          // sprite whose list holds this frame; not owned
   bool Transparent = false;           // draw with TransparentColor left out (reader)
+
+  // The GIF in Animation, or null.
+  TGifFile* GifAnimation() {
+    auto* gif = std::get_if<std::unique_ptr<TGifFile>>(&Animation);
+    return gif != nullptr ? gif->get() : nullptr;
+  }
 };
 
 }  // namespace velquora

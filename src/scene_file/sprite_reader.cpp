@@ -71,6 +71,24 @@ void DecodeJpegPayload(TFrame& frame) {
   }
 }
 
+// A GIF payload: the GIF loads from Payload, becomes the frame's Animation and shows its
+// first image in the pending picture; the payload bytes go once parsed. The size comes
+// from the picture also when decoding fails.
+void DecodeGifPayload(TFrame& frame) {
+  frame.Animation = {};
+  TGifFile& gif = *frame.Animation.emplace<std::unique_ptr<TGifFile>>(std::make_unique<TGifFile>());
+  try {
+    frame.Payload.SetPosition(0);
+    gif.LoadFromStream(frame.Payload);
+    gif.Seek(1, *frame.PendingPicture);
+  } catch (...) {
+    frame.Payload.Clear();
+    SetSizeFromPicture(frame);
+    throw;
+  }
+  frame.Payload.Clear();
+}
+
 void ReadPayload(TFrame& frame, TStream& stream, std::int32_t length) {
   frame.Payload.Clear();
   switch (static_cast<TPayloadKind>(frame.AnimationKind)) {
@@ -79,6 +97,7 @@ void ReadPayload(TFrame& frame, TStream& stream, std::int32_t length) {
       const std::vector<std::uint8_t> bytes = ReadBytes(stream, length);
       frame.Payload.WriteBuffer(bytes.data(), bytes.size());
       if (static_cast<TPayloadKind>(frame.AnimationKind) == TPayloadKind::Jpeg) DecodeJpegPayload(frame);
+      if (static_cast<TPayloadKind>(frame.AnimationKind) == TPayloadKind::Gif) DecodeGifPayload(frame);
       frame.Payload.SetPosition(0);
       break;
     }

@@ -19,6 +19,7 @@
 #include "playback/sprite.h"
 #include "playback/start_and_finish.h"
 #include "scene_file/read_version.h"
+#include "gif_writer.h"
 #include "jpeg_writer.h"
 #include "sprite_writer.h"
 
@@ -382,17 +383,38 @@ TEST_F(SpriteRecordEdge, StoredSizeWinsOverThePictureSize) {
   EXPECT_EQ(sprite->Frames()[0]->PendingPicture->Width(), 8);
 }
 
-TEST_F(SpriteRecordEdge, GifPayloadBytesAreKept) {
+TEST_F(SpriteRecordEdge, GifPayloadBecomesTheAnimationShowingItsFirstImage) {
+  GifWriter gif(3, 2, {{255, 0, 0}, {0, 0, 255}});
+  gif.Image(GifImage(0, 0, 3, 2, {0, 1, 0, 1, 0, 1})).Image(GifImage(0, 0, 3, 2, std::vector<std::uint8_t>(6, 1)));
+  gif.Trailer();
   FrameSpec frame;
   frame.Animated = true;
   frame.AnimationKind = 2;
-  frame.Payload = {'G', 'I', 'F', '8', '9', 'a', 0, 1, 2};
+  frame.Payload = gif.Bytes();
   frame.SourceKind = 2;
   frame.AnimationName = "spin.gif";
   const auto sprite = ReadBack(scene, OneFrame(frame), 15);
-  EXPECT_EQ(sprite->Frames()[0]->Payload.Bytes(), frame.Payload);
-  EXPECT_EQ(sprite->Frames()[0]->AnimationKind, 2);
+  TFrame& read = *sprite->Frames()[0];
+  EXPECT_TRUE(read.Payload.Bytes().empty()) << "GIF payload bytes go once parsed";
+  TGifFile* animation = read.GifAnimation();
+  ASSERT_NE(animation, nullptr);
+  EXPECT_EQ(animation->FrameCount(), 2);
+  EXPECT_EQ(animation->NextFrameIndex(), 2);
+  EXPECT_EQ(read.PendingPicture->Format(), PixelFormat::Bits24);
+  EXPECT_EQ(read.PendingPicture->GetPixel(0, 0), RGB(255, 0, 0));
+  EXPECT_EQ(read.PendingPicture->GetPixel(1, 0), RGB(0, 0, 255));
+  EXPECT_EQ(read.PendingPicture->Width(), 3);
+  EXPECT_EQ(read.PendingPicture->Height(), 2);
+  EXPECT_EQ(read.AnimationKind, 2);
   EXPECT_EQ(sprite->Name, "spin.gif");
+}
+
+TEST_F(SpriteRecordEdge, GifPayloadThatDoesNotDecodeFailsTheRead) {
+  FrameSpec frame;
+  frame.Animated = true;
+  frame.AnimationKind = 2;
+  frame.Payload = {'G', 'I', 'F', '8', '8', 'a', 1, 0, 1, 0, 0, 0, 0};
+  ExpectReadFails(scene, RecordBytes(OneFrame(frame), 15), 15);
 }
 
 TEST_F(SpriteRecordEdge, AviPayloadReadsItsOwnFormWhateverTheStoredLength) {
