@@ -123,6 +123,12 @@ public:
   // Reads one Windows bitmap file image (14-byte "BM" header and a DIB) from the stream's
   // position. Raises EInvalidGraphic for anything that cannot be loaded, leaving the
   // bitmap unchanged. The stream is left after the pixel data on success.
+  // Accepted: headers of 12, 40, 52, 56, 108 and 124 bytes; 1, 4, 8, 24 bits uncompressed,
+  // 8 and 4 bits run-length encoded (bottom-up only), 16 and 32 bits uncompressed or with
+  // contiguous, non-overlapping colour masks (alpha is ignored); at most 256 colour table
+  // entries are kept. The picture keeps its depth, except 16-bit layouts other than 5-6-5,
+  // which become Bits24. Run-length data that is cut short or steps outside the picture
+  // still loads: pixels it never reaches keep palette index 0.
   void LoadFromStream(TStream& stream);
   // Writes a bitmap file image: BI_RGB (Bits16 as BI_BITFIELDS 5-6-5), bottom-up, with
   // the colour table of indexed formats.
