@@ -36,6 +36,15 @@ public:
   // then nudges PosX by one so the next evaluation registers a change.
   void Prepare(TSprite* sprite);
 
+  // One tick of the path (advance) or a look at where it stands (no advance): applies
+  // the current step's motion rule, fits the frame to the screen, offsets the hot spot
+  // and, when advancing, drives the sprite's frame animation. Returns the point where
+  // the sprite's top-left corner goes and sets Moved and Changed.
+  Point Evaluate(bool advance);
+  // Ends the current step: Travelled and TickInStep to 0, on to the next step, after
+  // the last back to the first.
+  void EndStep();
+
   Real Travelled = 0;                 // distance covered in the current leg
   TVelquoraScene* Scene = nullptr;    // gives the screen size for percent units; not owned
   std::int32_t TickInStep = 0;        // ticks spent in the current hold or jump step

@@ -53,6 +53,9 @@ public:
   Rect GetDrawnRect() const { return DrawnRect; }
   // Erased := flag; when set and the sprite was drawn, DrawnRect moves to CurrentRect.
   void SetErased(bool flag);
+  // Moves the frame animation on by one advancing evaluation of the path. Returns true
+  // only when an animation finished and the sprite moved on to its next frame.
+  bool AdvanceFrame();
 
   Rect DrawnRect;                     // where the sprite was last drawn, pixels
   Rect CurrentRect;                   // rectangle computed at the last draw, pixels
