@@ -307,6 +307,24 @@ TEST(GifFile, ImageLargerThanTheStreamCouldFillIsRefusedBeforeAllocation) {
   EXPECT_EQ(gif.FrameCount(), 1);
 }
 
+TEST(GifFile, ScreenLargerThanTheImagesCouldFillIsRefused) {
+  // A wide and a tall image make a 65535 x 65535 screen from a few hundred bytes.
+  GifWriter writer(1, 1, kFourColors);
+  writer.Image(GifImage(0, 0, 65535, 1, std::vector<std::uint8_t>(65535, 1)));
+  writer.Image(GifImage(0, 0, 1, 65535, std::vector<std::uint8_t>(65535, 2))).Trailer();
+  TMemoryStream stream(writer.Bytes());
+  TGifFile gif;
+  try {
+    gif.LoadFromStream(stream);
+    FAIL() << "loaded";
+  } catch (const EOutOfMemory& error) {
+    EXPECT_NE(std::string(error.what()).find("requested memory block: " + std::to_string(3ull * 65535 * 65535) + " bytes"),
+              std::string::npos)
+        << error.what();
+  }
+  EXPECT_EQ(gif.FrameCount(), 2);
+}
+
 TEST(GifFile, WideImagesWithLittleDataStillLoad) {
   // 65535 pixels of one colour take a few hundred bytes.
   const std::vector<std::uint8_t> pixels(65535, 3);

@@ -46,9 +46,6 @@ std::uint64_t MaxPixelsFromBytes(std::int64_t bytes) {
   return std::min(codes * (codes + 1) / 2, codes * 2048);
 }
 
-void WriteLe16(TStream& stream, std::uint16_t value) { WriteUInt16(stream, value); }
-void WriteLe32(TStream& stream, std::uint32_t value) { WriteUInt32(stream, value); }
-
 }  // namespace
 
 // ---- TColorTable ----
@@ -194,20 +191,20 @@ void TGifSubImage::WriteBitmapFile(TStream& stream) const {
   const std::uint64_t pixel_bytes = std::uint64_t{stride} * height;
   if (pixel_bytes > static_cast<std::uint64_t>(MaxBitmapBytes)) throw OutOfMemory(pixel_bytes);
   stream.WriteBuffer("BM", 2);
-  WriteLe32(stream, static_cast<std::uint32_t>(kPixelOffset + pixel_bytes));
-  WriteLe32(stream, 0);
-  WriteLe32(stream, kPixelOffset);
-  WriteLe32(stream, 40);
-  WriteLe32(stream, width);
-  WriteLe32(stream, height);
-  WriteLe16(stream, 1);
-  WriteLe16(stream, 8);
-  WriteLe32(stream, 0);    // no compression
-  WriteLe32(stream, 0);    // image size
-  WriteLe32(stream, 143);  // pixels per metre, horizontally
-  WriteLe32(stream, 143);  // and vertically
-  WriteLe32(stream, 0);    // colours used
-  WriteLe32(stream, 0);    // important colours
+  WriteUInt32(stream, static_cast<std::uint32_t>(kPixelOffset + pixel_bytes));
+  WriteUInt32(stream, 0);
+  WriteUInt32(stream, kPixelOffset);
+  WriteUInt32(stream, 40);
+  WriteUInt32(stream, width);
+  WriteUInt32(stream, height);
+  WriteUInt16(stream, 1);
+  WriteUInt16(stream, 8);
+  WriteUInt32(stream, 0);    // no compression
+  WriteUInt32(stream, 0);    // image size
+  WriteUInt32(stream, 143);  // pixels per metre, horizontally
+  WriteUInt32(stream, 143);  // and vertically
+  WriteUInt32(stream, 0);    // colours used
+  WriteUInt32(stream, 0);    // important colours
   std::array<std::uint8_t, 256 * 4> palette{};
   const auto& entries = ColorTable().Entries();
   for (std::size_t i = 0; i < entries.size(); ++i) {
@@ -302,13 +299,8 @@ void TGifFile::ReadBlocks(TStream& stream, std::int64_t start) {
     if (block == kImageSeparator) {
       auto image = std::make_unique<TGifSubImage>(global_table_.Count(), *this);
       image->AttachExtensions(std::move(extensions));
-      TGifSubImage& added = *frames_.emplace_back(std::move(image));
-      try {
-        added.Read(stream, pixel_budget);
-      } catch (...) {
-        frames_.pop_back();
-        throw;
-      }
+      image->Read(stream, pixel_budget);
+      frames_.push_back(std::move(image));
       if (!TryReadByte(stream, block)) block = kTrailer;
     } else if (block == kTrailer && !extensions.empty()) {
       auto trailing = std::make_unique<TGifSubImage>(global_table_.Count(), *this);
@@ -317,17 +309,22 @@ void TGifFile::ReadBlocks(TStream& stream, std::int64_t start) {
     }
     Notify(stream.Position(), size);
   }
+  // Rendering composes on a 24-bit bitmap of the screen size, which the images must be able to fill.
   const std::uint64_t screen_area = std::uint64_t(ScreenWidth()) * std::uint64_t(ScreenHeight());
   if (screen_area > MaxPixelsFromBytes(size - start)) throw OutOfMemory(screen_area * 3);
 }
 
-TGifSubImage* TGifFile::Frame(int index) {
-  if (frames_.empty()) return nullptr;
-  if (index < 1 || index > FrameCount()) index = 1;
-  return frames_[static_cast<std::size_t>(index - 1)].get();
+std::size_t TGifFile::FramePosition(int index) const {
+  return index < 1 || index > FrameCount() ? 0 : static_cast<std::size_t>(index - 1);
 }
 
-const TGifSubImage* TGifFile::Frame(int index) const { return const_cast<TGifFile*>(this)->Frame(index); }
+TGifSubImage* TGifFile::Frame(int index) {
+  return frames_.empty() ? nullptr : frames_[FramePosition(index)].get();
+}
+
+const TGifSubImage* TGifFile::Frame(int index) const {
+  return frames_.empty() ? nullptr : frames_[FramePosition(index)].get();
+}
 
 int TGifFile::ScreenWidth() const {
   int width = 0;

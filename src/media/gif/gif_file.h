@@ -188,6 +188,7 @@ public:
 
 private:
   void Clear();
+  std::size_t FramePosition(int index) const;  // list position of a 1-based index, 0 outside
   void ReadBlocks(TStream& stream, std::int64_t start);
   void Notify(std::int64_t position, std::int64_t size) const;
   void RenderFirstFrame(TBitmap& target, TGifSubImage& frame, const TBitmap& work);
