@@ -71,30 +71,5 @@ TEST(GifBigByteArray, MatrixAreaOverflowIsAMemoryFailure) {
   EXPECT_THROW(TByteArray2D(std::size_t{1} << 40, std::size_t{1} << 40), EOutOfMemory);
 }
 
-TEST(GifBigByteArray, NewBlockIsZeroed) {
-  TBigByteArray array(1000);
-  ASSERT_EQ(array.Size(), 1000u);
-  for (std::size_t i = 0; i < array.Size(); ++i) ASSERT_EQ(array.Data()[i], 0) << i;
-}
-
-TEST(GifByteBuffer, HandsOutTheBlocksByteAfterByte) {
-  TByteBuffer buffer;
-  const std::vector<std::uint8_t> first{1, 2};
-  const std::vector<std::uint8_t> second{3};
-  buffer.Append(first);
-  buffer.Append({});
-  buffer.Append(second);
-  EXPECT_EQ(buffer.Size(), 3u);
-  std::vector<std::uint8_t> seen;
-  std::uint8_t value = 0;
-  while (buffer.NextByte(value)) seen.push_back(value);
-  EXPECT_EQ(seen, (std::vector<std::uint8_t>{1, 2, 3}));
-  buffer.Rewind();
-  ASSERT_TRUE(buffer.NextByte(value));
-  EXPECT_EQ(value, 1);
-  buffer.Clear();
-  EXPECT_FALSE(buffer.NextByte(value));
-}
-
 }  // namespace
 }  // namespace velquora

@@ -57,19 +57,4 @@ std::uint8_t TByteArray2D::At(std::size_t row, std::size_t column) const {
   return bytes_.Data()[Offset(row) + column];
 }
 
-void TByteBuffer::Append(std::span<const std::uint8_t> block) {
-  bytes_.insert(bytes_.end(), block.begin(), block.end());
-}
-
-void TByteBuffer::Clear() {
-  bytes_.clear();
-  position_ = 0;
-}
-
-bool TByteBuffer::NextByte(std::uint8_t& value) {
-  if (position_ >= bytes_.size()) return false;
-  value = bytes_[position_++];
-  return true;
-}
-
 }  // namespace velquora

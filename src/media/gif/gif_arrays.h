@@ -68,23 +68,17 @@ private:
   TBigByteArray bytes_;
 };
 
-// An image's LZW data: the sub-blocks appended one after another, handed out in order.
+// An image's LZW data: the sub-blocks appended one after another, read as one run of bytes.
 class TByteBuffer {
 public:
-  void Append(std::span<const std::uint8_t> block);
-  void Clear();
+  void Append(std::span<const std::uint8_t> block) { bytes_.insert(bytes_.end(), block.begin(), block.end()); }
+  void Clear() { bytes_.clear(); }
 
   std::size_t Size() const { return bytes_.size(); }
   std::span<const std::uint8_t> Bytes() const { return bytes_; }
 
-  // Rewinds to the first byte.
-  void Rewind() { position_ = 0; }
-  // The next byte, or false when every byte has been handed out.
-  bool NextByte(std::uint8_t& value);
-
 private:
   std::vector<std::uint8_t> bytes_;
-  std::size_t position_ = 0;
 };
 
 }  // namespace velquora
