@@ -60,6 +60,15 @@ public:
     }
   }
 
+  // Room for count pixels in the current row, or null when they would run past its end.
+  std::uint8_t* Claim(std::size_t count) {
+    if (done_ || row_.size() - column_ < count) return nullptr;
+    std::uint8_t* room = row_.data() + column_;
+    column_ += count;
+    if (column_ == row_.size()) NextRow();
+    return room;
+  }
+
   // A row left half full when decoding ends is not stored.
   void DropPartialRow() {
     if (!done_ && column_ > 0) std::fill(row_.begin(), row_.end(), std::uint8_t{0});
@@ -171,15 +180,17 @@ private:
     previous_ = code;
   }
 
-  // Writes the string of a code: walks its prefixes back to front into a scratch buffer.
+  // Writes the string of a code, walking its prefixes back to front: straight into the row
+  // when it fits there, else through a scratch buffer that is split across rows.
   void Emit(int code) {
     const std::size_t length = length_[code];
-    std::uint8_t* out = scratch_.data() + scratch_.size();
+    std::uint8_t* room = output_.Claim(length);
+    std::uint8_t* out = (room != nullptr ? room : scratch_.data()) + length;
     for (std::size_t i = 0; i < length; ++i) {
       *--out = suffix_[code];
       code = prefix_[code];
     }
-    output_.Write(out, length);
+    if (room == nullptr) output_.Write(scratch_.data(), length);
   }
 
   const int clear_code_;
