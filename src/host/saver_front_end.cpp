@@ -1,8 +1,12 @@
 #include "host/saver_front_end.h"
 
 #include <ostream>
+#include <utility>
 
 #include "host/password.h"
+#include "host/preview.h"
+#include "host/saver_window.h"
+#include "host/scene_load.h"
 #include "platform/system/module_loader.h"
 
 namespace velquora {
@@ -27,6 +31,29 @@ void HeadlessFrontEnd::RunSettingsDialog(HostState& host) {
 void HeadlessFrontEnd::ChangePassword(HostState& host) {
   ChangeSaverPassword(host, SystemModules());  // the system's change dialog, where it has one
   notes_ << "velquora-saver: ChangePassword mode: there is no saver password to change on this system\n";
+}
+
+WindowFrontEnd::WindowFrontEnd(TWindowSystem& windows, HostSettings& settings, TSaverPassword* password,
+                               SceneOperations scene, std::ostream& notes, WindowHandle embed)
+    : windows_(windows),
+      settings_(settings),
+      password_(password),
+      scene_(std::move(scene)),
+      headless_(notes),
+      embed_(embed) {}
+
+SaverWindowServices WindowFrontEnd::Services() {
+  SaverWindowServices services{windows_, {}, scene_.Step, password_, {}};
+  services.LoadScene = [this](HostState& host) { LoadSceneAndSettings(host, settings_); };
+  return services;
+}
+
+bool WindowFrontEnd::RunFullScreen(HostState& host) {
+  return RunSaverWindow(host, Services(), scene_.Restart, embed_);
+}
+
+bool WindowFrontEnd::RunPreview(HostState& host, WindowHandle parent) {
+  return RunPreviewWindow(host, Services(), parent);
 }
 
 }  // namespace velquora

@@ -3,9 +3,13 @@
 // the preview window, the settings dialog and the password change. Start-up prepares
 // the scene and the host state, then hands over to the installed front end. Without a
 // window layer the headless front end only says what it would have shown.
+#include <functional>
 #include <iosfwd>
 
+#include "host/host_settings.h"
 #include "host/host_state.h"
+#include "host/password.h"
+#include "platform/win/window_system.h"
 
 namespace velquora {
 
@@ -36,6 +40,37 @@ public:
 
 private:
   std::ostream& notes_;
+};
+
+// The scene's own operations that the window calls: one playback tick, and the rewind
+// before the loop of the full-screen modes.
+struct SceneOperations {
+  std::function<void(TVelquoraScene&)> Step;
+  std::function<void(TVelquoraScene&)> Restart;
+};
+
+// Plays the full-screen and preview modes in windows of a window system. With embed
+// set, the full-screen modes play into that window of another program (a screen-saver
+// daemon's window or the root window) at its size instead of opening their own. The
+// settings dialog and the password change are left to the headless notes.
+class WindowFrontEnd : public SaverFrontEnd {
+public:
+  WindowFrontEnd(TWindowSystem& windows, HostSettings& settings, TSaverPassword* password, SceneOperations scene,
+                 std::ostream& notes, WindowHandle embed = kNoWindow);
+  bool RunFullScreen(HostState& host) override;
+  bool RunPreview(HostState& host, WindowHandle parent) override;
+  void RunSettingsDialog(HostState& host) override { headless_.RunSettingsDialog(host); }
+  void ChangePassword(HostState& host) override { headless_.ChangePassword(host); }
+
+private:
+  struct SaverWindowServices Services();
+
+  TWindowSystem& windows_;
+  HostSettings& settings_;
+  TSaverPassword* password_;
+  SceneOperations scene_;
+  HeadlessFrontEnd headless_;
+  WindowHandle embed_;
 };
 
 }  // namespace velquora

@@ -76,6 +76,13 @@ bool TWindowSystem::RegisterClass(const TWindowClass& window_class) {
   return classes_.emplace(window_class.ClassName, window_class).second;
 }
 
+bool TWindowSystem::UnregisterClass(const std::string& class_name) {
+  for (const auto& [handle, window] : windows_) {
+    if (window->Class.ClassName == class_name) return false;
+  }
+  return classes_.erase(class_name) > 0;
+}
+
 TWindowSystem::Window* TWindowSystem::Find(WindowHandle window) {
   const auto found = windows_.find(window);
   return found == windows_.end() ? nullptr : found->second.get();
@@ -269,10 +276,10 @@ void TWindowSystem::UpdateCursor() {
   }
 }
 
-std::optional<TWindowDC> TWindowSystem::GetDC(WindowHandle window) {
+std::optional<TWindowDeviceContext> TWindowSystem::GetDC(WindowHandle window) {
   Window* found = Find(window);
   if (found == nullptr) return std::nullopt;
-  return std::optional<TWindowDC>(std::in_place, found->Surface, [this, window] {
+  return std::optional<TWindowDeviceContext>(std::in_place, found->Surface, [this, window] {
     if (Window* drawn = Find(window)) drawn->Drawn = true;
   });
 }
@@ -302,10 +309,5 @@ ScopedWindowSystem::ScopedWindowSystem(TWindowSystem& system) : previous_(std::e
 
 ScopedWindowSystem::~ScopedWindowSystem() { Installed() = previous_; }
 
-std::optional<TWindowDC> GetWindowDC(WindowHandle window) {
-  TWindowSystem* system = InstalledWindowSystem();
-  if (system == nullptr) return std::nullopt;
-  return system->GetDC(window);
-}
 
 }  // namespace velquora

@@ -69,18 +69,18 @@ public:
 
 // A window's device context: drawing on Bitmap() goes to the window and is shown when
 // the message being handled is done. Release happens when this goes out of scope.
-class TWindowDC {
+class TWindowDeviceContext {
 public:
-  TWindowDC(TBitmap& surface, std::function<void()> on_release)
+  TWindowDeviceContext(TBitmap& surface, std::function<void()> on_release)
       : surface_(&surface), on_release_(std::move(on_release)) {}
-  ~TWindowDC() {
+  ~TWindowDeviceContext() {
     if (on_release_) on_release_();
   }
-  TWindowDC(TWindowDC&& other) noexcept
+  TWindowDeviceContext(TWindowDeviceContext&& other) noexcept
       : surface_(other.surface_), on_release_(std::exchange(other.on_release_, nullptr)) {}
-  TWindowDC(const TWindowDC&) = delete;
-  TWindowDC& operator=(const TWindowDC&) = delete;
-  TWindowDC& operator=(TWindowDC&&) = delete;
+  TWindowDeviceContext(const TWindowDeviceContext&) = delete;
+  TWindowDeviceContext& operator=(const TWindowDeviceContext&) = delete;
+  TWindowDeviceContext& operator=(TWindowDeviceContext&&) = delete;
 
   TBitmap& Bitmap() const { return *surface_; }
 
@@ -100,6 +100,8 @@ public:
 
   // False when a class of that name exists already.
   bool RegisterClass(const TWindowClass& window_class);
+  // False when there is no such class or a window of it still exists.
+  bool UnregisterClass(const std::string& class_name);
   // Creates a window of a registered class and sends it WM_CREATE (a result of -1
   // destroys it again). WS_POPUP windows are full-screen pop-ups at the given bounds,
   // WS_CHILD windows go inside parent. kNoWindow on failure.
@@ -140,7 +142,7 @@ public:
   int ShowCursor(bool show);
 
   // The device context of the window; empty for no window.
-  std::optional<TWindowDC> GetDC(WindowHandle window);
+  std::optional<TWindowDeviceContext> GetDC(WindowHandle window);
   // Chooses the palette that the window's colours map to; the number of entries that
   // changed against the palette realised before.
   int RealizePalette(WindowHandle window, const std::vector<PaletteEntry>& palette);
@@ -184,8 +186,5 @@ public:
 private:
   TWindowSystem* previous_;
 };
-
-// GetDC on the installed window system; empty without one or for no window.
-std::optional<TWindowDC> GetWindowDC(WindowHandle window);
 
 }  // namespace velquora
