@@ -29,6 +29,7 @@ bool RunPreviewWindow(HostState& host, SaverWindowServices services, WindowHandl
   }
   RunMessageLoop(windows);
   host.SaverWindow = kNoWindow;
+  if (host.Scene) host.Scene->TargetBitmap = nullptr;  // the picture goes with the window
   windows.UnregisterClass(kSaverClassName);
   return true;
 }

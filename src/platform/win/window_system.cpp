@@ -185,6 +185,12 @@ void TWindowSystem::PostQuitMessage(int exit_code) {
   quit_code_ = exit_code;
 }
 
+bool TWindowSystem::HasPosted(WindowHandle window, UINT message) const {
+  if (message == WM_QUIT) return quit_posted_;
+  return std::any_of(queue_.begin(), queue_.end(),
+                     [&](const TMsg& queued) { return queued.hwnd == window && queued.message == message; });
+}
+
 LRESULT TWindowSystem::SendMessage(WindowHandle window, UINT message, WPARAM w_param, LPARAM l_param) {
   Window* found = Find(window);
   if (found == nullptr) return 0;

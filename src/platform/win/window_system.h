@@ -124,6 +124,8 @@ public:
   // Queues a message; messages for windows that are gone are dropped when they come up.
   bool PostMessage(WindowHandle window, UINT message, WPARAM w_param = 0, LPARAM l_param = 0);
   void PostQuitMessage(int exit_code);
+  // Whether such a message waits in the queue (or the quit message, for WM_QUIT).
+  bool HasPosted(WindowHandle window, UINT message) const;
   // Calls the window procedure at once.
   LRESULT SendMessage(WindowHandle window, UINT message, WPARAM w_param = 0, LPARAM l_param = 0);
 
