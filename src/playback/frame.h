@@ -8,7 +8,9 @@
 #include "core/ansi_text.h"
 #include "core/geometry.h"
 #include "core/memory_stream.h"
+#include "core/real48.h"
 #include "media/gif/gif_file.h"
+#include "media/min_gdi_bitmap.h"
 #include "platform/gdi/bitmap.h"
 
 namespace velquora {
@@ -39,6 +41,7 @@ public:
   // Decoded picture handed over by the reader (the empty bitmap when none); owned until
   // the first draw rasterises it, then released (null).
   std::unique_ptr<TBitmap> PendingPicture = std::make_unique<TBitmap>();
+  TMinGDIBitmap Picture;              // the raster that is drawn, built from PendingPicture on first draw
   std::int32_t Width = 0;             // natural picture size, pixels (reader)
   std::int32_t Height = 0;
   std::int32_t SourceKind = 0;        // 1 picture file, 2 and 3 animation (reader)
@@ -50,6 +53,15 @@ public:
   AnsiString AnimationName;           // name of the animation source (reader)
   TSprite* Sprite = nullptr;          // sprite whose list holds this frame; not owned
   bool Transparent = false;           // draw with TransparentColor left out (reader)
+
+  // Advances an animated frame: imageIndex -1 by the time that has passed, any other
+  // value shows that image (1 = first). Sets Changed; nothing for still frames. Never raises.
+  void Prepare(std::int32_t imageIndex);
+  // Draws the picture with its top-left corner at (x, y) into target, scaled, when any of
+  // it falls inside (0, 0, areaWidth, areaHeight); Transparent leaves the target's pixels
+  // where the picture has TransparentColor. percent has no effect. Never raises.
+  void Draw(TBitmap& target, std::int32_t x, Real scaleX, Real scaleY, std::int32_t y, std::int32_t areaWidth,
+            std::int32_t areaHeight, Real percent);
 
   // The GIF in Animation, or null.
   TGifFile* GifAnimation() {

@@ -1,0 +1,131 @@
+// A frame during playback: advancing its animation, and drawing its picture (scaled,
+// optionally with a transparent colour) into the scene's compose bitmap.
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <variant>
+
+#include "core/rounding.h"
+#include "host/host_state.h"
+#include "platform/gdi/canvas.h"
+#include "playback/frame.h"
+
+namespace velquora {
+
+namespace {
+
+// The display shows at most 256 colours: pictures carry their palettes along.
+bool PaletteMode() { return Host().PaletteDisplay; }
+
+std::int32_t Saturate(std::int64_t value) {
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, std::numeric_limits<std::int32_t>::min(),
+                                                            std::numeric_limits<std::int32_t>::max()));
+}
+
+// Where the picture goes on the target: (X, Y) and the scaled size.
+struct Placement {
+  std::int64_t X, Y, W, H;
+};
+
+bool OverlapsArea(const Placement& p, std::int64_t areaWidth, std::int64_t areaHeight) {
+  return p.W > 0 && p.H > 0 && p.X < areaWidth && p.Y < areaHeight && p.X + p.W > 0 && p.Y + p.H > 0;
+}
+
+// The reader's decoded picture becomes the frame's raster once, in the target's pixel
+// format (the format the display draws in), and is then freed.
+void RasterisePending(TFrame& frame, PixelFormat targetFormat) {
+  const TBitmap& pending = *frame.PendingPicture;
+  frame.Picture.Acquire();
+  TBitmap raster(pending.Width(), pending.Height(), targetFormat);
+  if (PaletteMode() && !pending.Palette().empty()) raster.SetPalette(pending.Palette());
+  TCanvas(raster).Draw(0, 0, pending);
+  frame.Picture.Assign(raster);
+  frame.Picture.Store();
+  frame.PendingPicture.reset();
+}
+
+// TransparentColor is taken as the target's pixel format renders the sample pixel, so
+// that it equals the pixels transparent drawing compares later. Only that one pixel is
+// needed: the picture is drawn shifted so that it lands on a 1 x 1 scratch bitmap.
+void SampleTransparentColor(TFrame& frame, PixelFormat targetFormat) {
+  frame.Picture.SetTransparent(false);
+  TBitmap scratch(1, 1, targetFormat);
+  // An indexed scratch takes the picture's colours, so the sample is one of them.
+  if (IsIndexed(targetFormat) && !frame.Picture.Palette().empty()) scratch.SetPalette(frame.Picture.Palette());
+  TCanvas(scratch).Draw(-frame.TransparentX, -frame.TransparentY, frame.Picture);
+  frame.TransparentColor = scratch.GetPixel(0, 0);
+  frame.TransparentSampled = true;
+}
+
+// Stretches the picture into a scratch bitmap of its own format, then draws the scratch
+// with the frame's transparent colour left out. The scratch covers only the part that
+// lands on the target; its pixels sample the picture as a full-size stretch would.
+void DrawScaledTransparent(TFrame& frame, TBitmap& target, const Placement& p) {
+  frame.Picture.SetTransparent(false);
+  const std::int64_t left = std::max<std::int64_t>(p.X, 0);
+  const std::int64_t top = std::max<std::int64_t>(p.Y, 0);
+  const std::int64_t right = std::min<std::int64_t>(p.X + p.W, target.Width());
+  const std::int64_t bottom = std::min<std::int64_t>(p.Y + p.H, target.Height());
+  if (right <= left || bottom <= top) return;
+  TBitmap scratch(static_cast<int>(right - left), static_cast<int>(bottom - top), frame.Picture.Format());
+  if (!frame.Picture.Palette().empty()) scratch.SetPalette(frame.Picture.Palette());
+  const Rect stretched{Saturate(p.X - left), Saturate(p.Y - top), Saturate(p.X - left + p.W), Saturate(p.Y - top + p.H)};
+  TCanvas(scratch).StretchDraw(stretched, frame.Picture);
+  scratch.Transparent = true;
+  scratch.TransparentColor = frame.TransparentColor;
+  TCanvas(target).Draw(static_cast<int>(left), static_cast<int>(top), scratch);
+}
+
+void DrawPicture(TFrame& frame, TBitmap& target, const Placement& p, bool unitScale) {
+  TCanvas canvas(target);
+  const auto x = static_cast<int>(p.X);
+  const auto y = static_cast<int>(p.Y);
+  if (frame.Transparent && p.W == frame.Width && p.H == frame.Height) {
+    frame.Picture.SetTransparent(true);
+    if (frame.Picture.TransparentColor != frame.TransparentColor) frame.Picture.SetTransparentColor(frame.TransparentColor);
+    canvas.Draw(x, y, frame.Picture);
+  } else if (frame.Transparent) {
+    DrawScaledTransparent(frame, target, p);
+  } else if (unitScale) {
+    canvas.Draw(x, y, frame.Picture);
+  } else {
+    canvas.StretchDraw(Rect{x, y, Saturate(p.X + p.W), Saturate(p.Y + p.H)}, frame.Picture);
+  }
+}
+
+}  // namespace
+
+void TFrame::Prepare([[maybe_unused]] std::int32_t imageIndex) {
+  Changed = false;
+  if (!Animated || std::holds_alternative<std::monostate>(Animation)) return;
+  try {
+    switch (static_cast<TPayloadKind>(AnimationKind)) {
+      case TPayloadKind::Gif:
+      case TPayloadKind::Avi:
+        // Each animation source renders its next image (or image imageIndex) into
+        // Picture here, in the branch its source brings along.
+        break;
+      case TPayloadKind::Jpeg:
+        break;  // a JPEG picture is still
+    }
+  } catch (...) {
+    // A frame whose animation fails keeps showing its previous image.
+  }
+}
+
+void TFrame::Draw(TBitmap& target, std::int32_t x, Real scaleX, Real scaleY, std::int32_t y, std::int32_t areaWidth,
+                  std::int32_t areaHeight, [[maybe_unused]] Real percent) {
+  // percent is accepted for the callers' sake; it does not change the drawing.
+  try {
+    const Placement placement{x, y, Round32(scaleX * Width), Round32(scaleY * Height)};
+    if (!OverlapsArea(placement, areaWidth, areaHeight)) return;
+    if (Picture.Empty() && PendingPicture != nullptr) RasterisePending(*this, target.Format());
+    Picture.Acquire();
+    if (TransparentX >= 0 && TransparentY >= 0 && !TransparentSampled) SampleTransparentColor(*this, target.Format());
+    DrawPicture(*this, target, placement, scaleX == 1 && scaleY == 1);
+  } catch (...) {
+    // A frame that cannot be drawn shows nothing this time.
+  }
+}
+
+}  // namespace velquora
