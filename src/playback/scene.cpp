@@ -44,6 +44,4 @@ TSprite& TVelquoraScene::AddSprite() {
   return *Sprites.back().second;
 }
 
-void TVelquoraScene::Prepare() {}
-
 }  // namespace velquora

@@ -48,6 +48,12 @@ public:
   virtual void LoadFromStream(TStream& stream);
   // Builds the background and readies every sprite's path; called after a load.
   void Prepare();
+  // One playback tick: moves every sprite, recomposes the rectangles that changed in
+  // WorkBitmap and copies them to the target; then advances the counters.
+  void Step();
+  // Rewinds playback to the first tick of the cycle: paths, frames and the playlist
+  // position; the cycle and run counters stay.
+  void Restart();
 
   // Appends a new sprite owned by the scene with an empty list text.
   TSprite& AddSprite();
@@ -115,6 +121,7 @@ public:
   AnsiString SignatureText = kNewestSceneSignature;  // signature of the last load (container loader)
   bool InStep = false;                      // re-entrancy guard of Step
   std::int32_t FileVersion = 16;            // version index of the last load, 1 .. 16 (container loader)
+  std::vector<Rect> LastDirtyRects;         // the merged dirty rectangles of the last Step (for tracing)
 };
 
 }  // namespace velquora

@@ -17,8 +17,10 @@
 namespace velquora {
 
 class TVelquoraScene;
+class TBitmap;
 class TFrame;
 class TMoving;
+class TMovingStep;
 class TStartAndFinish;
 
 using TFrameList = std::vector<std::unique_ptr<TFrame>>;
@@ -56,6 +58,25 @@ public:
   // Moves the frame animation on by one advancing evaluation of the path. Returns true
   // only when an animation finished and the sprite moved on to its next frame.
   bool AdvanceFrame();
+
+  // The current frame (Frames at GetFrameIndex); null without frames.
+  TFrame* CurrentFrame();
+  // The path's current step when it is an emitting step (kind above 3): its clones are
+  // moved and drawn instead of this sprite. Null otherwise.
+  TMovingStep* CloneStep() const;
+  // The path's current step is a hold with its Hidden flag.
+  bool InHiddenHold() const;
+  // The rectangle the sprite covers at its current position (evaluates the path without
+  // advancing); 1 x 1 without frames.
+  Rect NewRect();
+  // Applies the start/finish windows, the hidden hold and the cycle limit; rewinds a
+  // sprite that left its windows unless it keeps its state. True: not to be shown.
+  bool UpdateHidden();
+  // Whether the sprite must be redrawn in this Step (query: only read the path's
+  // Changed flag). Advances an animated frame by the time that has passed.
+  bool ChangeTest(bool query);
+  // Draws the current frame at the new position into target, unless hidden.
+  void Draw(TBitmap& target);
 
   Rect DrawnRect;                     // where the sprite was last drawn, pixels
   Rect CurrentRect;                   // rectangle computed at the last draw, pixels

@@ -1,0 +1,22 @@
+#pragma once
+// The rectangle rules of the scene's dirty-rectangle pass. Intersection and union follow
+// the platform's rules: empty rectangles never intersect, and a union ignores an empty
+// operand.
+#include <vector>
+
+#include "core/geometry.h"
+
+namespace velquora {
+
+// Whether the two rectangles share at least one pixel.
+bool Intersects(const Rect& a, const Rect& b);
+
+// Every rectangle of dirty that intersects rect becomes its union with rect.
+void GrowOver(std::vector<Rect>& dirty, const Rect& rect);
+
+// One merge pass: for each rectangle i in turn, the first other rectangle j that
+// intersects it is merged into i and removed, and i moves on to the next index of the
+// shrunken list. Returns true when anything was merged.
+bool MergePass(std::vector<Rect>& dirty);
+
+}  // namespace velquora
