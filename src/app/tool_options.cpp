@@ -6,7 +6,9 @@
 namespace velquora {
 
 namespace {
-bool IsToolOption(std::string_view argument) { return argument.starts_with("--"); }
+// The screen-saver daemon's options for its hacks, which come with one dash.
+bool IsDaemonOption(std::string_view argument) { return argument == "-root" || argument == "-window-id"; }
+bool IsToolOption(std::string_view argument) { return argument.starts_with("--") || IsDaemonOption(argument); }
 
 template <typename Number>
 std::optional<Number> ParseDecimal(std::string_view text) {
@@ -63,6 +65,10 @@ ToolOptions ParseToolOptions(std::span<const std::string> arguments) {
       if (!options.CodePage) throw EToolOptionError("--codepage needs a number, not \"" + value + "\"");
     } else if (option == "--dump-scene") {
       options.DumpScene = true;
+    } else if (option == "-root" || option == "--root") {
+      options.EmbedWindow = "root";
+    } else if (option == "-window-id" || option == "--window-id") {
+      options.EmbedWindow = cursor.TakeValue(option);
     } else if (option == "--help") {
       options.Help = true;
     } else {
@@ -89,6 +95,9 @@ Options, before the saver's own switches:
                  (background, dialog texts, pictures, audio files, sprites) and
                  Checksum {Stored, Computed, Ok}; exit status 1 when the load failed
   --help         show this text
+  -root          as a screen-saver daemon's hack: play the scene as with /S into the
+                 daemon's window ($XSCREENSAVER_WINDOW) or else the root window
+  -window-id ID  the same into window ID (decimal or 0x-hexadecimal)
 
 Saver switches (only the first two characters count, in any case):
   /S  run as the screen saver        /P N  preview inside window N
@@ -99,10 +108,11 @@ settings.
 
 Every saver mode checks the file's checksum (a damaged file asks whether to go on;
 without a display the question goes to stderr and is answered No) and deletes leftover
-temporary files; the full-screen and settings modes load the scene to validate it. The
-saver window, the preview, the settings dialog and the password change are not
-available yet, and each mode says so on stderr. The saver's own modes always exit with
-status 0.
+temporary files; the full-screen and settings modes load the scene to validate it.
+With a display (an X11 $DISPLAY) the full-screen modes play in a window that covers
+the screen and the preview plays inside window N; without one they say so on stderr.
+The settings dialog and the password change are not available yet. The saver's own
+modes always exit with status 0.
 )";
 }
 

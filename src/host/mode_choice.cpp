@@ -49,8 +49,13 @@ HostMode ChooseHostMode(std::string_view program_path, std::span<const std::stri
 
 WindowHandle ParseWindowHandle(std::string_view argument) {
   WindowHandle handle = kNoWindow;
+  int base = 10;
+  if (argument.size() > 2 && argument[0] == '0' && (argument[1] == 'x' || argument[1] == 'X')) {
+    argument.remove_prefix(2);  // X11 tools print window ids in hexadecimal
+    base = 16;
+  }
   const char* end = argument.data() + argument.size();
-  const auto [stop, error] = std::from_chars(argument.data(), end, handle, 10);
+  const auto [stop, error] = std::from_chars(argument.data(), end, handle, base);
   if (error != std::errc() || stop != end) return kNoWindow;
   return handle;
 }

@@ -27,7 +27,8 @@ std::optional<HostMode> SwitchHostMode(std::string_view argument);
 // arguments holds the saver's arguments 1, 2, ...
 HostMode ChooseHostMode(std::string_view program_path, std::span<const std::string> arguments);
 
-// The preview's host window from argument 2: a plain decimal number; anything else,
+// The preview's host window from argument 2: a plain decimal number, or a hexadecimal
+// one after "0x" (as X11 tools print window ids); anything else,
 // an empty or missing argument, or a number too large for a handle gives kNoWindow.
 WindowHandle ParseWindowHandle(std::string_view argument);
 

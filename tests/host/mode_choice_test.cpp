@@ -95,8 +95,15 @@ TEST(ParseWindowHandle, ReadsAPlainDecimalNumber) {
   EXPECT_EQ(ParseWindowHandle("18446744073709551615"), 18446744073709551615ULL);
 }
 
+TEST(ParseWindowHandle, ReadsAHexadecimalNumberAfter0x) {
+  EXPECT_EQ(ParseWindowHandle("0x10"), 16U);
+  EXPECT_EQ(ParseWindowHandle("0X2a00007"), 0x2a00007U);
+  EXPECT_EQ(ParseWindowHandle("0xffffffffffffffff"), 18446744073709551615ULL);
+}
+
 TEST(ParseWindowHandle, GivesNoWindowForAnythingElse) {
-  for (const char* text : {"", "12a", "-5", " 12", "0x10", "18446744073709551616", "/P:123"}) {
+  for (const char* text : {"", "12a", "-5", " 12", "0x", "0x-1", "0x1g", "x10", "0x10000000000000000", "18446744073709551616",
+                           "/P:123"}) {
     EXPECT_EQ(ParseWindowHandle(text), kNoWindow) << text;
   }
 }

@@ -1,0 +1,350 @@
+#include "platform/win/sdl_backend.h"
+
+#include <SDL.h>
+#include <SDL_syswm.h>
+#include <X11/Xlib.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <iostream>
+#include <map>
+
+#include "platform/system/display_info.h"
+
+namespace velquora {
+
+namespace {
+
+constexpr std::uint32_t kIdleWaitChunk = 100;  // ms between looks at the watching connection
+
+bool g_x_error = false;
+int RecordXError(Display*, XErrorEvent*) {
+  g_x_error = true;
+  return 0;
+}
+
+WPARAM VirtualKey(SDL_Keycode key) {
+  if (key >= SDLK_a && key <= SDLK_z) return 'A' + (key - SDLK_a);
+  if (key >= SDLK_0 && key <= SDLK_9) return '0' + (key - SDLK_0);
+  if (key >= SDLK_F1 && key <= SDLK_F12) return VK_F1 + (key - SDLK_F1);
+  if (key >= SDLK_KP_1 && key <= SDLK_KP_9) return VK_NUMPAD0 + 1 + (key - SDLK_KP_1);
+  switch (key) {
+    case SDLK_KP_0: return VK_NUMPAD0;
+    case SDLK_BACKSPACE: return VK_BACK;
+    case SDLK_TAB: return VK_TAB;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER: return VK_RETURN;
+    case SDLK_ESCAPE: return VK_ESCAPE;
+    case SDLK_SPACE: return VK_SPACE;
+    case SDLK_LSHIFT:
+    case SDLK_RSHIFT: return VK_SHIFT;
+    case SDLK_LCTRL:
+    case SDLK_RCTRL: return VK_CONTROL;
+    case SDLK_LALT:
+    case SDLK_RALT: return VK_MENU;
+    case SDLK_LEFT: return VK_LEFT;
+    case SDLK_UP: return VK_UP;
+    case SDLK_RIGHT: return VK_RIGHT;
+    case SDLK_DOWN: return VK_DOWN;
+    case SDLK_SEMICOLON: return VK_OEM_1;
+    case SDLK_EQUALS: return VK_OEM_1 + 1;
+    case SDLK_COMMA: return VK_OEM_1 + 2;
+    case SDLK_MINUS: return VK_OEM_1 + 3;
+    case SDLK_PERIOD: return VK_OEM_1 + 4;
+    case SDLK_SLASH: return VK_OEM_1 + 5;
+    case SDLK_BACKQUOTE: return VK_OEM_1 + 6;
+    case SDLK_LEFTBRACKET: return 0xDB;
+    case SDLK_BACKSLASH: return 0xDC;
+    case SDLK_RIGHTBRACKET: return 0xDD;
+    case SDLK_QUOTE: return 0xDE;
+    default: return 0xFF;  // a key the saver knows no code for: no character
+  }
+}
+
+class SdlBackend : public WindowBackend {
+public:
+  explicit SdlBackend(Display* watcher) : watcher_(watcher) {}
+  ~SdlBackend() override {
+    for (auto& [handle, window] : windows_) Release(handle, window);
+    XCloseDisplay(watcher_);
+    SDL_Quit();
+  }
+
+  std::uint64_t Now() override { return SDL_GetTicks64(); }
+
+  WindowHandle Create(const NativeWindowRequest& request) override {
+    switch (request.Kind) {
+      case NativeWindowKind::Popup: return CreatePopup(request);
+      case NativeWindowKind::Child: return CreateChild(request);
+      case NativeWindowKind::Foreign: return Adopt(request.Parent, false, true);
+    }
+    return kNoWindow;
+  }
+
+  void Destroy(WindowHandle window) override {
+    const auto found = windows_.find(window);
+    if (found == windows_.end()) return;
+    Release(window, found->second);
+    windows_.erase(found);
+  }
+
+  std::optional<Rect> ClientRect(WindowHandle window) override {
+    XWindowAttributes attributes{};
+    g_x_error = false;
+    XErrorHandler previous = XSetErrorHandler(RecordXError);
+    const Status status = XGetWindowAttributes(watcher_, static_cast<Window>(window), &attributes);
+    XSync(watcher_, False);
+    XSetErrorHandler(previous);
+    if (status == 0 || g_x_error) return std::nullopt;
+    return Rect{0, 0, attributes.width, attributes.height};
+  }
+
+  void Present(WindowHandle window, const TBitmap& picture) override {
+    const auto found = windows_.find(window);
+    if (found == windows_.end() || picture.Format() != PixelFormat::Bits32) return;
+    SDL_Surface* surface = SDL_GetWindowSurface(found->second.Sdl);
+    if (surface == nullptr) return;
+    const int width = std::min(surface->w, picture.Width());
+    const int height = std::min(surface->h, picture.Height());
+    if (width <= 0 || height <= 0) return;
+    SDL_ConvertPixels(width, height, SDL_PIXELFORMAT_RGB888, picture.ScanLine(0), picture.Stride(),
+                      surface->format->format, surface->pixels, surface->pitch);
+    SDL_UpdateWindowSurface(found->second.Sdl);
+  }
+
+  void SetCursorVisible(WindowHandle /*window*/, bool visible) override {
+    SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
+  }
+
+  bool WaitForInput(std::optional<std::uint32_t> timeout, std::vector<TMsg>& input) override {
+    WatchForLostWindows(input);
+    if (!input.empty()) return true;
+    const std::uint32_t wait = std::min(timeout.value_or(kIdleWaitChunk), kIdleWaitChunk);
+    SDL_Event event;
+    if (SDL_WaitEventTimeout(&event, static_cast<int>(wait)) == 0) return true;
+    Translate(event, input);
+    while (SDL_PollEvent(&event) != 0) Translate(event, input);
+    return true;
+  }
+
+  WindowHandle Adopt(WindowHandle x_window, bool created_here, bool foreign) {
+    if (!ClientRect(x_window)) return kNoWindow;
+    SDL_Window* sdl = SDL_CreateWindowFrom(reinterpret_cast<const void*>(static_cast<std::uintptr_t>(x_window)));
+    if (sdl == nullptr) return kNoWindow;
+    XSelectInput(watcher_, static_cast<Window>(x_window), StructureNotifyMask);
+    XFlush(watcher_);
+    windows_[x_window] = NativeWindow{sdl, created_here, foreign, false};
+    return x_window;
+  }
+
+private:
+  struct NativeWindow {
+    SDL_Window* Sdl = nullptr;
+    bool CreatedHere = false;  // an X window this back end made (a preview child)
+    bool Foreign = false;      // another program's window: its input is not ours
+    bool Focused = false;
+  };
+
+  WindowHandle CreatePopup(const NativeWindowRequest& request) {
+    const Uint32 flags = SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN | SDL_WINDOW_FULLSCREEN_DESKTOP |
+                         (request.TopMost ? SDL_WINDOW_ALWAYS_ON_TOP : 0);
+    SDL_Window* sdl = SDL_CreateWindow(request.Title.c_str(), request.Bounds.Left, request.Bounds.Top,
+                                       request.Bounds.Width(), request.Bounds.Height(), flags);
+    if (sdl == nullptr) return kNoWindow;
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(sdl, &info) == SDL_FALSE || info.subsystem != SDL_SYSWM_X11) {
+      SDL_DestroyWindow(sdl);
+      return kNoWindow;
+    }
+    const WindowHandle handle = info.info.x11.window;
+    windows_[handle] = NativeWindow{sdl, false, false, false};
+    SDL_RaiseWindow(sdl);
+    return handle;
+  }
+
+  WindowHandle CreateChild(const NativeWindowRequest& request) {
+    if (!ClientRect(request.Parent)) return kNoWindow;
+    const int screen = DefaultScreen(watcher_);
+    const Window child = XCreateSimpleWindow(
+        watcher_, static_cast<Window>(request.Parent), request.Bounds.Left, request.Bounds.Top,
+        static_cast<unsigned>(request.Bounds.Width()), static_cast<unsigned>(request.Bounds.Height()), 0,
+        BlackPixel(watcher_, screen), BlackPixel(watcher_, screen));
+    XStoreName(watcher_, child, request.Title.c_str());
+    XMapWindow(watcher_, child);
+    XSync(watcher_, False);
+    const WindowHandle handle = Adopt(child, true, false);
+    if (handle == kNoWindow) XDestroyWindow(watcher_, child);
+    return handle;
+  }
+
+  void Release(WindowHandle handle, NativeWindow& window) {
+    SDL_DestroyWindow(window.Sdl);  // leaves X windows that SDL did not create
+    if (window.CreatedHere) XDestroyWindow(watcher_, static_cast<Window>(handle));
+    XFlush(watcher_);
+  }
+
+  void WatchForLostWindows(std::vector<TMsg>& input) {
+    while (XPending(watcher_) > 0) {
+      XEvent event;
+      XNextEvent(watcher_, &event);
+      if (event.type != DestroyNotify) continue;
+      const auto found = windows_.find(event.xdestroywindow.window);
+      if (found == windows_.end()) continue;
+      SDL_DestroyWindow(found->second.Sdl);
+      windows_.erase(found);
+      input.push_back(TMsg{event.xdestroywindow.window, kNativeWindowGone, 0, 0});
+    }
+  }
+
+  std::map<WindowHandle, NativeWindow>::iterator FindSdl(Uint32 window_id) {
+    SDL_Window* sdl = SDL_GetWindowFromID(window_id);
+    return std::find_if(windows_.begin(), windows_.end(), [sdl](const auto& entry) { return entry.second.Sdl == sdl; });
+  }
+
+  void Translate(const SDL_Event& event, std::vector<TMsg>& input) {
+    if (event.type == SDL_QUIT) {  // SIGTERM or SIGINT: close every window as its owner would
+      for (const auto& [handle, window] : windows_) input.push_back(TMsg{handle, WM_CLOSE, 0, 0});
+      return;
+    }
+    Uint32 window_id = 0;
+    switch (event.type) {
+      case SDL_KEYDOWN: window_id = event.key.windowID; break;
+      case SDL_MOUSEMOTION: window_id = event.motion.windowID; break;
+      case SDL_MOUSEBUTTONDOWN: window_id = event.button.windowID; break;
+      case SDL_WINDOWEVENT: window_id = event.window.windowID; break;
+      default: return;
+    }
+    const auto found = FindSdl(window_id);
+    if (found == windows_.end()) return;
+    const WindowHandle handle = found->first;
+    NativeWindow& window = found->second;
+    if (event.type == SDL_WINDOWEVENT) {
+      TranslateWindowEvent(event.window, handle, window, input);
+      return;
+    }
+    if (window.Foreign) return;  // the daemon that owns the window handles its input
+    if (event.type == SDL_KEYDOWN) {
+      const bool alt = (event.key.keysym.mod & KMOD_ALT) != 0 || event.key.keysym.sym == SDLK_LALT ||
+                       event.key.keysym.sym == SDLK_RALT || event.key.keysym.sym == SDLK_F10;
+      input.push_back(TMsg{handle, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, VirtualKey(event.key.keysym.sym), 0});
+    } else if (event.type == SDL_MOUSEMOTION) {
+      input.push_back(TMsg{handle, WM_MOUSEMOVE, 0, MakePointParam(event.motion.x, event.motion.y)});
+    } else if (event.type == SDL_MOUSEBUTTONDOWN) {
+      const UINT message = event.button.button == SDL_BUTTON_RIGHT    ? WM_RBUTTONDOWN
+                           : event.button.button == SDL_BUTTON_MIDDLE ? WM_MBUTTONDOWN
+                                                                      : WM_LBUTTONDOWN;
+      input.push_back(TMsg{handle, message, 0, MakePointParam(event.button.x, event.button.y)});
+    }
+  }
+
+  void TranslateWindowEvent(const SDL_WindowEvent& event, WindowHandle handle, NativeWindow& window,
+                            std::vector<TMsg>& input) {
+    switch (event.event) {
+      case SDL_WINDOWEVENT_EXPOSED:
+        SDL_UpdateWindowSurface(window.Sdl);  // the last picture again
+        break;
+      case SDL_WINDOWEVENT_FOCUS_GAINED:
+        window.Focused = true;
+        break;
+      case SDL_WINDOWEVENT_FOCUS_LOST:
+        // Only a window that had the focus can lose it (without a window manager the
+        // focus may never arrive at all).
+        if (window.Foreign || !window.Focused) break;
+        window.Focused = false;
+        input.push_back(TMsg{handle, WM_NCACTIVATE, 0, 0});
+        input.push_back(TMsg{handle, WM_ACTIVATE, WA_INACTIVE, 0});
+        break;
+      case SDL_WINDOWEVENT_CLOSE:
+        if (!window.Foreign) input.push_back(TMsg{handle, WM_SYSCOMMAND, SC_CLOSE, 0});
+        break;
+      default:
+        break;
+    }
+  }
+
+  Display* watcher_;
+  std::map<WindowHandle, NativeWindow> windows_;
+};
+
+}  // namespace
+
+std::unique_ptr<WindowBackend> OpenDisplayBackend() {
+  const char* display = std::getenv("DISPLAY");
+  if (display == nullptr || *display == '\0') return nullptr;
+  Display* watcher = XOpenDisplay(nullptr);
+  if (watcher == nullptr) return nullptr;
+  SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+  SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+  SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+  if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+    XCloseDisplay(watcher);
+    return nullptr;
+  }
+  SetScreenSizeQuery([]() -> std::optional<ScreenSize> {
+    SDL_DisplayMode mode;
+    if (SDL_GetDesktopDisplayMode(0, &mode) != 0) return std::nullopt;
+    return ScreenSize{mode.w, mode.h};
+  });
+  SetScreenColorBitsQuery([]() -> std::optional<int> {
+    SDL_DisplayMode mode;
+    if (SDL_GetDesktopDisplayMode(0, &mode) != 0) return std::nullopt;
+    return static_cast<int>(SDL_BITSPERPIXEL(mode.format));
+  });
+  return std::make_unique<SdlBackend>(watcher);
+}
+
+WindowHandle RootWindowOfDisplay() {
+  Display* display = XOpenDisplay(nullptr);
+  if (display == nullptr) return kNoWindow;
+  const WindowHandle root = DefaultRootWindow(display);
+  XCloseDisplay(display);
+  return root;
+}
+
+std::optional<std::string> DaemonWindowVariable() {
+  const char* value = std::getenv("XSCREENSAVER_WINDOW");
+  if (value == nullptr || *value == '\0') return std::nullopt;
+  return std::string(value);
+}
+
+MessageBoxResult SdlMessageBoxes::Show(const MessageBoxRequest& request) {
+  Uint32 flags = SDL_MESSAGEBOX_BUTTONS_LEFT_TO_RIGHT;
+  if (request.icon == MessageBoxIcon::Error) flags |= SDL_MESSAGEBOX_ERROR;
+  if (request.icon == MessageBoxIcon::Warning || request.icon == MessageBoxIcon::Question) {
+    flags |= SDL_MESSAGEBOX_WARNING;
+  }
+  if (request.icon == MessageBoxIcon::Information) flags |= SDL_MESSAGEBOX_INFORMATION;
+  std::vector<SDL_MessageBoxButtonData> buttons;
+  if (request.buttons == MessageBoxButtons::Ok) {
+    buttons.push_back({SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT,
+                       static_cast<int>(MessageBoxResult::Ok), "OK"});
+  } else {
+    const bool yes_default = request.default_button == MessageBoxResult::Yes;
+    buttons.push_back({yes_default ? Uint32{SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT} : 0u,
+                       static_cast<int>(MessageBoxResult::Yes), "Yes"});
+    buttons.push_back({(yes_default ? 0u : Uint32{SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT}) |
+                           SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT,
+                       static_cast<int>(MessageBoxResult::No), "No"});
+  }
+  std::string text;  // lines end in carriage returns as in Windows boxes
+  for (std::size_t i = 0; i < request.text.size(); ++i) {
+    if (request.text[i] != '\r') {
+      text += request.text[i];
+    } else if (i + 1 >= request.text.size() || request.text[i + 1] != '\n') {
+      text += '\n';
+    }
+  }
+  const SDL_MessageBoxData data{flags,
+                                nullptr,
+                                request.caption.c_str(),
+                                text.c_str(),
+                                static_cast<int>(buttons.size()),
+                                buttons.data(),
+                                nullptr};
+  int pressed = -1;
+  if (SDL_ShowMessageBox(&data, &pressed) != 0 || pressed < 0) return StderrMessageBoxes().Show(request);
+  return static_cast<MessageBoxResult>(pressed);
+}
+
+}  // namespace velquora
