@@ -8,13 +8,21 @@
 #include "app/tool_options.h"
 #include "core/ansi_text.h"
 #include "core/random.h"
+#include "host/mode_choice.h"
+#include "host/password.h"
 #include "host/saver_front_end.h"
 #include "host/settings.h"
 #include "host/start_up.h"
 #include "platform/registry/registry_store.h"
 #include "platform/system/display_info.h"
+#include "platform/system/module_loader.h"
 #include "platform/system/process.h"
 #include "platform/system/temp_files.h"
+#include "platform/win/message_box.h"
+#include "platform/gdi/screen_snapshot.h"
+#include "platform/win/sdl_backend.h"
+#include "platform/win/window_system.h"
+#include "platform/win/x11_client.h"
 
 namespace {
 constexpr int kUsageError = 2;
@@ -26,11 +34,59 @@ void ApplyToolOptions(const velquora::ToolOptions& options) {
   velquora::SetHeadlessScreenSize(options.Size);
 }
 
-int RunSaver(const std::string& saver_path, const velquora::ToolOptions& options) {
+// The window a screen-saver daemon asked for: -window-id ID, or with -root (or when
+// only the daemon's variable is set) $XSCREENSAVER_WINDOW, else the root window.
+// kNoWindow when none was asked for; raises for an id that is not a number.
+velquora::WindowHandle EmbedWindow(const velquora::ToolOptions& options) {
+  const std::optional<std::string> daemon_window = velquora::DaemonWindowVariable();
+  std::optional<std::string> asked = options.EmbedWindow;
+  if (!asked && daemon_window) asked = "root";
+  if (!asked) return velquora::kNoWindow;
+  if (*asked == "root") {
+    if (!daemon_window) return velquora::RootWindowOfDisplay();
+    asked = daemon_window;
+  }
+  const velquora::WindowHandle window = velquora::ParseWindowHandle(*asked);
+  if (window == velquora::kNoWindow) throw velquora::EToolOptionError("no window id in \"" + *asked + "\"");
+  return window;
+}
+
+int RunHeadless(const std::string& saver_path, const velquora::ToolOptions& options) {
   velquora::TSaverSettings settings(velquora::ProcessRegistry());  // the user's durable registry
   velquora::HeadlessFrontEnd front_end(std::cerr);
   velquora::HostServices services{settings, front_end, velquora::SystemTemporaryDirectory()};
   return velquora::RunSaverProcess(velquora::Host(), saver_path, options.SaverArguments, services);
+}
+
+// With a display: windows, timers and message boxes of the display back end. Embedded
+// in a daemon's window the saver runs as with /S and leaves input to the daemon.
+int RunOnDisplay(std::unique_ptr<velquora::WindowBackend> display, const std::string& saver_path,
+                 const velquora::ToolOptions& options, velquora::WindowHandle embed) {
+  velquora::TWindowSystem windows(std::move(display));
+  velquora::ScopedWindowSystem installed(windows);
+  velquora::ScopedMessageBoxes boxes(std::make_shared<velquora::SdlMessageBoxes>());
+  velquora::SetScreenReader(velquora::ReadDisplayScreen);  // for desktop-snapshot backgrounds
+  velquora::TSaverSettings settings(velquora::ProcessRegistry());
+  velquora::TSaverPassword password(velquora::ProcessRegistry(), velquora::SystemModules());
+  velquora::SceneOperations scene{[](velquora::TVelquoraScene& played) { played.Step(); },
+                                  [](velquora::TVelquoraScene& played) { played.Restart(); }};
+  velquora::WindowFrontEnd front_end(windows, settings, &password, scene, std::cerr, embed);
+  velquora::HostServices services{settings, front_end, velquora::SystemTemporaryDirectory()};
+  std::vector<std::string> arguments = options.SaverArguments;
+  if (embed != velquora::kNoWindow) arguments = {"/s"};
+  return velquora::RunSaverProcess(velquora::Host(), saver_path, arguments, services);
+}
+
+int RunSaver(const std::string& saver_path, const velquora::ToolOptions& options) {
+  const velquora::WindowHandle embed = EmbedWindow(options);
+  std::unique_ptr<velquora::WindowBackend> display = velquora::OpenDisplayBackend();
+  if (!display) {
+    if (embed != velquora::kNoWindow || options.EmbedWindow) {
+      throw velquora::EToolOptionError("playing into another window needs a display");
+    }
+    return RunHeadless(saver_path, options);
+  }
+  return RunOnDisplay(std::move(display), saver_path, options, embed);
 }
 }  // namespace
 
@@ -52,5 +108,10 @@ int main(int argc, char** argv) {
   const std::string saver_path =
       options.SaverFile ? *options.SaverFile : velquora::RunningProgramPath(argc > 0 ? argv[0] : "");
   if (options.DumpScene) return velquora::RunSceneDump(saver_path, options.Size, std::cout);
-  return RunSaver(saver_path, options);
+  try {
+    return RunSaver(saver_path, options);
+  } catch (const velquora::EToolOptionError& error) {
+    std::cerr << "velquora-saver: " << error.what() << " (see --help)\n";
+    return kUsageError;
+  }
 }
