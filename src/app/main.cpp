@@ -71,6 +71,7 @@ int RunOnDisplay(std::unique_ptr<velquora::WindowBackend> display, const std::st
   velquora::SceneOperations scene{[](velquora::TVelquoraScene& played) { played.Step(); },
                                   [](velquora::TVelquoraScene& played) { played.Restart(); }};
   velquora::WindowFrontEnd front_end(windows, settings, &password, scene, std::cerr, embed);
+  front_end.ReportSteps = options.ReportSteps;
   velquora::HostServices services{settings, front_end, velquora::SystemTemporaryDirectory()};
   std::vector<std::string> arguments = options.SaverArguments;
   if (embed != velquora::kNoWindow) arguments = {"/s"};

@@ -65,6 +65,8 @@ ToolOptions ParseToolOptions(std::span<const std::string> arguments) {
       if (!options.CodePage) throw EToolOptionError("--codepage needs a number, not \"" + value + "\"");
     } else if (option == "--dump-scene") {
       options.DumpScene = true;
+    } else if (option == "--report-steps") {
+      options.ReportSteps = true;
     } else if (option == "-root" || option == "--root") {
       options.EmbedWindow = "root";
     } else if (option == "-window-id" || option == "--window-id") {
@@ -95,6 +97,7 @@ Options, before the saver's own switches:
                  (background, dialog texts, pictures, audio files, sprites) and
                  Checksum {Stored, Computed, Ok}; exit status 1 when the load failed
   --help         show this text
+  --report-steps when the saver window closes, say on stderr how many Steps it played
   -root          as a screen-saver daemon's hack: play the scene as with /S into the
                  daemon's window ($XSCREENSAVER_WINDOW) or else the root window
   -window-id ID  the same into window ID (decimal or 0x-hexadecimal)

@@ -6,6 +6,7 @@
 //   --codepage N   code page of the scene's texts (1252 or 1251)
 //   --dump-scene   check and load the scene, print it as one JSON object
 //   --help         list the options
+//   --report-steps the window modes say how many Steps they played
 //   -root, -window-id ID   as a screen-saver daemon's hack: play into the root window (or
 //                  the daemon's window named by $XSCREENSAVER_WINDOW), or into window ID
 // The first argument that is not one of these starts the saver's command line.
@@ -33,6 +34,7 @@ struct ToolOptions {
   std::optional<int> CodePage;
   bool DumpScene = false;
   bool Help = false;
+  bool ReportSteps = false;  // the window modes say on stderr how many Steps they played
   // Play into another program's window: "root" for -root, else the -window-id text.
   std::optional<std::string> EmbedWindow;
   std::vector<std::string> SaverArguments;  // the saver's arguments 1, 2, ...

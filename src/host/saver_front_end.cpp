@@ -39,6 +39,7 @@ WindowFrontEnd::WindowFrontEnd(TWindowSystem& windows, HostSettings& settings, T
       settings_(settings),
       password_(password),
       scene_(std::move(scene)),
+      notes_(notes),
       headless_(notes),
       embed_(embed) {}
 
@@ -49,11 +50,19 @@ SaverWindowServices WindowFrontEnd::Services() {
 }
 
 bool WindowFrontEnd::RunFullScreen(HostState& host) {
-  return RunSaverWindow(host, Services(), scene_.Restart, embed_);
+  const bool shown = RunSaverWindow(host, Services(), scene_.Restart, embed_);
+  Report(host, shown);
+  return shown;
 }
 
 bool WindowFrontEnd::RunPreview(HostState& host, WindowHandle parent) {
-  return RunPreviewWindow(host, Services(), parent);
+  const bool shown = RunPreviewWindow(host, Services(), parent);
+  Report(host, shown);
+  return shown;
+}
+
+void WindowFrontEnd::Report(const HostState& host, bool shown) {
+  if (ReportSteps && shown && host.Scene) notes_ << "velquora-saver: played " << host.Scene->StepCount << " steps\n";
 }
 
 }  // namespace velquora

@@ -62,13 +62,18 @@ public:
   void RunSettingsDialog(HostState& host) override { headless_.RunSettingsDialog(host); }
   void ChangePassword(HostState& host) override { headless_.ChangePassword(host); }
 
+  // After a window closes, write "velquora-saver: played N steps" to the notes.
+  bool ReportSteps = false;
+
 private:
   struct SaverWindowServices Services();
+  void Report(const HostState& host, bool shown);
 
   TWindowSystem& windows_;
   HostSettings& settings_;
   TSaverPassword* password_;
   SceneOperations scene_;
+  std::ostream& notes_;
   HeadlessFrontEnd headless_;
   WindowHandle embed_;
 };

@@ -23,6 +23,12 @@ int RecordXError(Display*, XErrorEvent*) {
   return 0;
 }
 
+// Another program may destroy the window the saver draws in at any moment (the preview's
+// host, the daemon); drawing that is already on its way then fails with BadWindow or
+// BadDrawable. Such errors are expected: the watching connection reports the loss and
+// the window goes. Xlib's default would end the process.
+int IgnoreXError(Display*, XErrorEvent*) { return 0; }
+
 WPARAM VirtualKey(SDL_Keycode key) {
   if (key >= SDLK_a && key <= SDLK_z) return 'A' + (key - SDLK_a);
   if (key >= SDLK_0 && key <= SDLK_9) return '0' + (key - SDLK_0);
@@ -281,6 +287,7 @@ std::unique_ptr<WindowBackend> OpenDisplayBackend() {
     XCloseDisplay(watcher);
     return nullptr;
   }
+  XSetErrorHandler(IgnoreXError);
   SetScreenSizeQuery([]() -> std::optional<ScreenSize> {
     SDL_DisplayMode mode;
     if (SDL_GetDesktopDisplayMode(0, &mode) != 0) return std::nullopt;

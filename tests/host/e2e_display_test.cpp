@@ -1,0 +1,323 @@
+// End to end on a virtual X server: the program plays a saver file in its own full-screen
+// window, inside another client's window as a preview, and in a daemon's window, and
+// what reaches the screen is compared with an off-screen render of the same scene.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "host/scene_load.h"
+#include "host/settings.h"
+#include "host_test_support.h"
+#include "platform/gdi/canvas.h"
+#include "platform/registry/registry.h"
+#include "platform/registry/registry_store.h"
+#include "platform/win/x11_client.h"
+
+extern char** environ;
+
+namespace velquora {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+using testing::TestDirectory;
+
+constexpr int kScreenWidth = 640;
+constexpr int kScreenHeight = 480;
+
+std::optional<fs::path> FindInPath(const std::string& name) {
+  const char* path = std::getenv("PATH");
+  std::stringstream directories(path != nullptr ? path : "/usr/bin:/bin");
+  std::string directory;
+  while (std::getline(directories, directory, ':')) {
+    const fs::path candidate = fs::path(directory) / name;
+    if (access(candidate.c_str(), X_OK) == 0) return candidate;
+  }
+  return std::nullopt;
+}
+
+// A child process with its own environment; killed if still running at the end.
+class Process {
+public:
+  Process(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
+          const fs::path& output = "/dev/null") {
+    std::vector<char*> argv;
+    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    std::vector<char*> envp;
+    for (const std::string& entry : environment) envp.push_back(const_cast<char*>(entry.c_str()));
+    envp.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) pid_ = -1;
+    posix_spawn_file_actions_destroy(&actions);
+  }
+  ~Process() {
+    if (pid_ > 0 && !exit_code_) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+  }
+  Process(const Process&) = delete;
+  Process& operator=(const Process&) = delete;
+
+  bool Started() const { return pid_ > 0; }
+  bool Running() {
+    if (exit_code_ || pid_ <= 0) return false;
+    int status = 0;
+    if (waitpid(pid_, &status, WNOHANG) != pid_) return true;
+    exit_code_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return false;
+  }
+  // The exit code once the process ended within the time; empty otherwise.
+  std::optional<int> WaitFor(std::chrono::milliseconds limit) {
+    const auto end = Clock::now() + limit;
+    while (Running() && Clock::now() < end) std::this_thread::sleep_for(10ms);
+    return exit_code_;
+  }
+  void Signal(int signal) {
+    if (Running()) kill(pid_, signal);
+  }
+
+private:
+  pid_t pid_ = -1;
+  std::optional<int> exit_code_;
+};
+
+// Polls until the check holds or the time is up.
+template <typename Check>
+bool Eventually(Check check, std::chrono::milliseconds limit = 4000ms) {
+  const auto end = Clock::now() + limit;
+  while (Clock::now() < end) {
+    if (check()) return true;
+    std::this_thread::sleep_for(20ms);
+  }
+  return check();
+}
+
+std::int64_t DifferentPixels(const TBitmap& a, const TBitmap& b) {
+  if (a.Width() != b.Width() || a.Height() != b.Height()) return -1;
+  std::int64_t different = 0;
+  for (int y = 0; y < a.Height(); ++y) {
+    for (int x = 0; x < a.Width(); ++x) different += a.GetPixel(x, y) != b.GetPixel(x, y) ? 1 : 0;
+  }
+  return different;
+}
+
+// The saver file's scene as the window shows it after the first Step, rendered off
+// screen at the given size.
+TBitmap RenderOffScreen(const fs::path& saver, int width, int height) {
+  TVelquoraScene scene;
+  scene.ScreenWidth = width;
+  scene.ScreenHeight = height;
+  LoadSceneFromSaverFile(saver.string(), scene, false);
+  TBitmap target(width, height);
+  scene.TargetBitmap = &target;
+  scene.Restart();
+  scene.Step();
+  return target;
+}
+
+// One Xvfb for the whole suite, on a display number nobody uses.
+class DisplayTest : public ::testing::Test {
+protected:
+  static void SetUpTestSuite() {
+    const std::optional<fs::path> xvfb = FindInPath("Xvfb");
+    if (!xvfb) return;
+    for (int number = 91; number < 140; ++number) {
+      if (fs::exists("/tmp/.X11-unix/X" + std::to_string(number)) ||
+          fs::exists("/tmp/.X" + std::to_string(number) + "-lock")) {
+        continue;
+      }
+      display_ = new std::string(":" + std::to_string(number));
+      server_ = new Process({xvfb->string(), *display_, "-screen", "0", "640x480x24", "-nolisten", "tcp"},
+                            {"PATH=/usr/bin:/bin"});
+      if (Eventually([] { return TX11Client::Connect(*display_) != nullptr; }, 5000ms)) return;
+      delete server_;
+      server_ = nullptr;
+    }
+  }
+  static void TearDownTestSuite() {
+    if (server_ != nullptr) server_->Signal(SIGTERM);
+    delete server_;
+    delete display_;
+    server_ = nullptr;
+    display_ = nullptr;
+  }
+
+  void SetUp() override {
+    if (FindInPath("Xvfb") == std::nullopt) GTEST_SKIP() << "Xvfb is not installed";
+    ASSERT_NE(server_, nullptr) << "Xvfb did not start";
+    client_ = TX11Client::Connect(*display_);
+    ASSERT_NE(client_, nullptr);
+    SceneSpec spec;
+    spec.TimerInterval = 50;
+    ContainerSpec container;
+    container.Version = 16;
+    saver_ = dir_.Write("scene.scr", WriteSaverFile(WriteContainer(WriteSceneRecords(spec, 16), container)));
+  }
+
+  std::vector<std::string> Environment() const {
+    std::vector<std::string> environment = {"DISPLAY=" + *display_, "XDG_CONFIG_HOME=" + dir_.Path().string()};
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+      const std::string text = *entry;
+      if (!text.starts_with("DISPLAY=") && !text.starts_with("XDG_CONFIG_HOME=") &&
+          !text.starts_with("XSCREENSAVER_WINDOW=")) {
+        environment.push_back(text);
+      }
+    }
+    return environment;
+  }
+
+  std::unique_ptr<Process> Start(const std::vector<std::string>& saver_arguments) {
+    std::vector<std::string> arguments = {VELQUORA_SAVER_PROGRAM, "--report-steps", "--saver", saver_.string()};
+    arguments.insert(arguments.end(), saver_arguments.begin(), saver_arguments.end());
+    auto process = std::make_unique<Process>(arguments, Environment(), dir_.Path() / "output.txt");
+    EXPECT_TRUE(process->Started());
+    return process;
+  }
+
+  TRegistryStore Store() const { return TRegistryStore(dir_.Path() / "velquora" / "registry.reg"); }
+
+  std::optional<std::string> StoredSetting(std::string_view name) const {
+    TRegistryStore store = Store();
+    TRegistry key(store);
+    if (!key.OpenKey(SettingsKeyPath(saver_.string()), false)) return std::nullopt;
+    return key.ReadString(name);
+  }
+
+  std::string Output() const {
+    std::ifstream file(dir_.Path() / "output.txt");
+    return std::string(std::istreambuf_iterator<char>(file), {});
+  }
+
+  int StepsReported() const {
+    const std::string output = Output();
+    const std::string marker = "velquora-saver: played ";
+    const std::size_t at = output.rfind(marker);
+    return at == std::string::npos ? -1 : std::atoi(output.c_str() + at + marker.size());
+  }
+
+  void MovePointer(int x, int y) const {
+    const std::string command =
+        "DISPLAY=" + *display_ + " xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) + " >/dev/null 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  }
+
+  static inline Process* server_ = nullptr;
+  static inline std::string* display_ = nullptr;
+  TestDirectory dir_;
+  fs::path saver_;
+  std::unique_ptr<TX11Client> client_;
+};
+
+TEST_F(DisplayTest, RunModeShowsTheSceneAndClosesOnMotionOnlyAfterTwoSeconds) {
+  const TBitmap expected = RenderOffScreen(saver_, kScreenWidth, kScreenHeight);
+  const auto started = Clock::now();
+  std::unique_ptr<Process> saver = Start({"/s"});
+  std::optional<TBitmap> shot;
+  ASSERT_TRUE(Eventually([&] {
+    shot = client_->Capture(client_->Root());
+    return shot && DifferentPixels(*shot, expected) == 0;
+  })) << "different pixels: " << (shot ? DifferentPixels(*shot, expected) : -2);
+
+  // Motion in the first two seconds is ignored.
+  for (int i = 0; i < 8; ++i) MovePointer(100 + i * 9, 100 + i * 5);
+  EXPECT_LT(Clock::now() - started, 1800ms) << "the machine is too slow to test the first two seconds";
+  EXPECT_TRUE(saver->Running());
+  EXPECT_FALSE(StoredSetting(kCrcCheckedValue).has_value());
+
+  std::this_thread::sleep_until(started + 2500ms);  // past the first allowance tick
+  for (int i = 0; i < 6; ++i) {
+    MovePointer(200 + i * 11, 150 + i * 7);
+    std::this_thread::sleep_for(20ms);
+  }
+  EXPECT_EQ(saver->WaitFor(3000ms), 0);
+  EXPECT_EQ(StoredSetting(kCrcCheckedValue), "1");
+}
+
+TEST_F(DisplayTest, AStoredTimerIntervalOfOneHundredHalvesTheTickRate) {
+  const auto steps_in = [this](std::chrono::milliseconds period) {
+    std::unique_ptr<Process> saver = Start({"/s"});
+    std::this_thread::sleep_for(period);
+    saver->Signal(SIGTERM);
+    EXPECT_EQ(saver->WaitFor(3000ms), 0);
+    return StepsReported();
+  };
+  const int at_default = steps_in(2000ms);
+  {
+    TRegistryStore store = Store();
+    TRegistry key(store);
+    ASSERT_TRUE(key.OpenKey(SettingsKeyPath(saver_.string()), true));
+    key.WriteString(kTimerIntervalValue, "100");
+  }
+  const int at_hundred = steps_in(2000ms);
+  ASSERT_GT(at_hundred, 0);
+  const double ratio = static_cast<double>(at_default) / at_hundred;
+  EXPECT_GT(ratio, 1.5) << at_default << " steps at 50 ms, " << at_hundred << " at 100 ms";
+  EXPECT_LT(ratio, 2.6) << at_default << " steps at 50 ms, " << at_hundred << " at 100 ms";
+}
+
+TEST_F(DisplayTest, PreviewDrawsInsideAnotherClientsWindowAndEndsWithIt) {
+  const WindowHandle host = client_->CreateWindow(Rect{40, 30, 40 + 320, 30 + 240});
+  ASSERT_NE(host, kNoWindow);
+  const TBitmap full = RenderOffScreen(saver_, 640, 480);
+  TBitmap expected(320, 240);
+  TCanvas(expected).StretchDraw(expected.BoundsRect(), full);
+  std::unique_ptr<Process> saver = Start({"/p", std::to_string(host)});
+  std::optional<TBitmap> shot;
+  ASSERT_TRUE(Eventually([&] {
+    shot = client_->Capture(host);
+    return shot && DifferentPixels(*shot, expected) == 0;
+  })) << "different pixels: " << (shot ? DifferentPixels(*shot, expected) : -2);
+  EXPECT_EQ(client_->ChildCount(host), 1);
+  for (int i = 0; i < 8; ++i) MovePointer(60 + i * 20, 60 + i * 10);  // a preview ignores input
+  std::this_thread::sleep_for(300ms);
+  EXPECT_TRUE(saver->Running());
+
+  client_->DestroyWindow(host);
+  EXPECT_EQ(saver->WaitFor(3000ms), 0);
+  EXPECT_EQ(StoredSetting(kCrcCheckedValue), "1");
+}
+
+TEST_F(DisplayTest, ADaemonsWindowIsPlayedIntoAtItsOwnSizeWithoutReactingToInput) {
+  const WindowHandle daemon_window = client_->CreateWindow(Rect{100, 80, 100 + 200, 80 + 150});
+  ASSERT_NE(daemon_window, kNoWindow);
+  const TBitmap expected = RenderOffScreen(saver_, 200, 150);
+  std::ostringstream id;
+  id << "0x" << std::hex << daemon_window;
+  std::unique_ptr<Process> saver = Start({"-window-id", id.str()});
+  std::optional<TBitmap> shot;
+  ASSERT_TRUE(Eventually([&] {
+    shot = client_->Capture(daemon_window);
+    return shot && DifferentPixels(*shot, expected) == 0;
+  })) << "different pixels: " << (shot ? DifferentPixels(*shot, expected) : -2);
+  std::this_thread::sleep_for(2200ms);  // past the first allowance tick
+  for (int i = 0; i < 10; ++i) MovePointer(120 + i * 5, 100 + i * 4);
+  std::this_thread::sleep_for(300ms);
+  EXPECT_TRUE(saver->Running());
+  saver->Signal(SIGTERM);  // how the daemon ends its hacks
+  EXPECT_EQ(saver->WaitFor(3000ms), 0);
+  EXPECT_EQ(StoredSetting(kCrcCheckedValue), "1");  // stored as after a /s run
+  EXPECT_EQ(client_->Capture(daemon_window).has_value(), true);  // the window is still the daemon's
+}
+
+}  // namespace
+}  // namespace velquora
