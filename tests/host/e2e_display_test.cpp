@@ -14,6 +14,7 @@
 #include <fstream>
 #include <memory>
 #include <optional>
+#include <set>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -112,6 +113,14 @@ bool Eventually(Check check, std::chrono::milliseconds limit = 4000ms) {
   return check();
 }
 
+int DistinctColors(const TBitmap& picture) {
+  std::set<TColor> colors;
+  for (int y = 0; y < picture.Height(); y += 3) {
+    for (int x = 0; x < picture.Width(); x += 3) colors.insert(picture.GetPixel(x, y));
+  }
+  return static_cast<int>(colors.size());
+}
+
 std::int64_t DifferentPixels(const TBitmap& a, const TBitmap& b) {
   if (a.Width() != b.Width() || a.Height() != b.Height()) return -1;
   std::int64_t different = 0;
@@ -167,8 +176,12 @@ protected:
     ASSERT_NE(server_, nullptr) << "Xvfb did not start";
     client_ = TX11Client::Connect(*display_);
     ASSERT_NE(client_, nullptr);
+    // A painted background with a border around a centred picture: still, so that the
+    // screen must equal the render whatever tick it shows.
     SceneSpec spec;
     spec.TimerInterval = 50;
+    spec.BackgroundBmp = MakeTestBmp(160, 120, 5);
+    spec.PicturePlacement = 1;
     ContainerSpec container;
     container.Version = 16;
     saver_ = dir_.Write("scene.scr", WriteSaverFile(WriteContainer(WriteSceneRecords(spec, 16), container)));
@@ -230,6 +243,7 @@ protected:
 
 TEST_F(DisplayTest, RunModeShowsTheSceneAndClosesOnMotionOnlyAfterTwoSeconds) {
   const TBitmap expected = RenderOffScreen(saver_, kScreenWidth, kScreenHeight);
+  ASSERT_GT(DistinctColors(expected), 100);  // a picture, not a blank screen
   const auto started = Clock::now();
   std::unique_ptr<Process> saver = Start({"/s"});
   std::optional<TBitmap> shot;
@@ -281,6 +295,7 @@ TEST_F(DisplayTest, PreviewDrawsInsideAnotherClientsWindowAndEndsWithIt) {
   const TBitmap full = RenderOffScreen(saver_, 640, 480);
   TBitmap expected(320, 240);
   TCanvas(expected).StretchDraw(expected.BoundsRect(), full);
+  ASSERT_GT(DistinctColors(expected), 100);
   std::unique_ptr<Process> saver = Start({"/p", std::to_string(host)});
   std::optional<TBitmap> shot;
   ASSERT_TRUE(Eventually([&] {
@@ -301,6 +316,7 @@ TEST_F(DisplayTest, ADaemonsWindowIsPlayedIntoAtItsOwnSizeWithoutReactingToInput
   const WindowHandle daemon_window = client_->CreateWindow(Rect{100, 80, 100 + 200, 80 + 150});
   ASSERT_NE(daemon_window, kNoWindow);
   const TBitmap expected = RenderOffScreen(saver_, 200, 150);
+  ASSERT_GT(DistinctColors(expected), 100);
   std::ostringstream id;
   id << "0x" << std::hex << daemon_window;
   std::unique_ptr<Process> saver = Start({"-window-id", id.str()});
