@@ -6,6 +6,7 @@
 
 #include "app/scene_dump.h"
 #include "app/tool_options.h"
+#include "app/trace_render.h"
 #include "core/ansi_text.h"
 #include "core/random.h"
 #include "host/mode_choice.h"
@@ -49,6 +50,17 @@ velquora::WindowHandle EmbedWindow(const velquora::ToolOptions& options) {
   const velquora::WindowHandle window = velquora::ParseWindowHandle(*asked);
   if (window == velquora::kNoWindow) throw velquora::EToolOptionError("no window id in \"" + *asked + "\"");
   return window;
+}
+
+// --trace and --render: headless runs into an off-screen picture of --size.
+int RunPlaybackMode(const std::string& saver_path, const velquora::ToolOptions& options) {
+  velquora::PlaybackRunOptions run;
+  run.Screen = options.Size;
+  run.Trace = options.TraceSteps.has_value();
+  run.Steps = options.TraceSteps ? *options.TraceSteps : options.RenderTicks.value_or(0);
+  if (options.RenderDirectory) run.RenderDirectory = *options.RenderDirectory;
+  run.RenderEvery = options.RenderEvery;
+  return velquora::RunPlayback(saver_path, run, std::cout, std::cerr);
 }
 
 int RunHeadless(const std::string& saver_path, const velquora::ToolOptions& options) {
@@ -109,6 +121,7 @@ int main(int argc, char** argv) {
   const std::string saver_path =
       options.SaverFile ? *options.SaverFile : velquora::RunningProgramPath(argc > 0 ? argv[0] : "");
   if (options.DumpScene) return velquora::RunSceneDump(saver_path, options.Size, std::cout);
+  if (options.TraceSteps || options.RenderDirectory) return RunPlaybackMode(saver_path, options);
   try {
     return RunSaver(saver_path, options);
   } catch (const velquora::EToolOptionError& error) {

@@ -29,6 +29,26 @@ ScreenSize ParseSize(std::string_view text) {
   return ScreenSize{*width, *height};
 }
 
+// A whole number of at least minimum for the option.
+std::int32_t ParseCount(std::string_view option, const std::string& text, std::int32_t minimum) {
+  const auto value = ParseDecimal<std::int32_t>(text);
+  if (!value || *value < minimum) {
+    throw EToolOptionError(std::string(option) + " needs a whole number from " + std::to_string(minimum) +
+                           ", not \"" + text + "\"");
+  }
+  return *value;
+}
+
+// The playback modes take their options together: --render needs --ticks, and --ticks
+// and --every mean nothing without it.
+void CheckPlaybackOptions(const ToolOptions& options) {
+  if (options.TraceSteps && options.RenderDirectory) throw EToolOptionError("--trace and --render are separate runs");
+  if (options.RenderDirectory && !options.RenderTicks) throw EToolOptionError("--render needs --ticks N");
+  if (!options.RenderDirectory && (options.RenderTicks || options.RenderEvery != 1)) {
+    throw EToolOptionError("--ticks and --every go with --render DIR");
+  }
+}
+
 class ArgumentCursor {
 public:
   explicit ArgumentCursor(std::span<const std::string> arguments) : arguments_(arguments) {}
@@ -65,6 +85,14 @@ ToolOptions ParseToolOptions(std::span<const std::string> arguments) {
       if (!options.CodePage) throw EToolOptionError("--codepage needs a number, not \"" + value + "\"");
     } else if (option == "--dump-scene") {
       options.DumpScene = true;
+    } else if (option == "--trace") {
+      options.TraceSteps = ParseCount(option, cursor.TakeValue(option), 0);
+    } else if (option == "--render") {
+      options.RenderDirectory = cursor.TakeValue(option);
+    } else if (option == "--ticks") {
+      options.RenderTicks = ParseCount(option, cursor.TakeValue(option), 0);
+    } else if (option == "--every") {
+      options.RenderEvery = ParseCount(option, cursor.TakeValue(option), 1);
     } else if (option == "--report-steps") {
       options.ReportSteps = true;
     } else if (option == "-root" || option == "--root") {
@@ -78,6 +106,7 @@ ToolOptions ParseToolOptions(std::span<const std::string> arguments) {
     }
   }
   options.SaverArguments = cursor.Rest();
+  CheckPlaybackOptions(options);
   return options;
 }
 
@@ -96,6 +125,15 @@ Options, before the saver's own switches:
                  one JSON object: the load facts, every field of the loaded scene
                  (background, dialog texts, pictures, audio files, sprites) and
                  Checksum {Stored, Computed, Ok}; exit status 1 when the load failed
+  --trace N      load the scene at --size, restart it and play N Steps headless,
+                 printing after each Step one JSON line: StepCount, CurrentTick,
+                 CyclesDone, RunsLeft, Dirty (the merged dirty rectangles) and every
+                 sprite's Hidden, PosX, PosY, DrawnRect, FrameIndex, StepIndex,
+                 TickInStep, Travelled, ScaleX, ScaleY and Clones; exit status 1 when
+                 the load failed
+  --render DIR --ticks N [--every K]
+                 the same run of N Steps, writing the picture after every K-th Step
+                 (default 1) as DIR/frame-NNNNNN.png, NNNNNN being the Step count
   --help         show this text
   --report-steps when the saver window closes, say on stderr how many Steps it played
   -root          as a screen-saver daemon's hack: play the scene as with /S into the

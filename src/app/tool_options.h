@@ -5,6 +5,8 @@
 //   --size WxH     screen size for headless and tool modes (default 640x480)
 //   --codepage N   code page of the scene's texts (1252 or 1251)
 //   --dump-scene   check and load the scene, print it as one JSON object
+//   --trace N      load, restart and play N Steps headless, one JSON line per Step
+//   --render DIR --ticks N [--every K]   the same run, a PNG of every K-th Step in DIR
 //   --help         list the options
 //   --report-steps the window modes say how many Steps they played
 //   -root, -window-id ID   as a screen-saver daemon's hack: play into the root window (or
@@ -33,6 +35,10 @@ struct ToolOptions {
   ScreenSize Size;
   std::optional<int> CodePage;
   bool DumpScene = false;
+  std::optional<std::int32_t> TraceSteps;    // --trace N
+  std::optional<std::string> RenderDirectory;  // --render DIR
+  std::optional<std::int32_t> RenderTicks;   // --ticks N
+  std::int32_t RenderEvery = 1;              // --every K
   bool Help = false;
   bool ReportSteps = false;  // the window modes say on stderr how many Steps they played
   // Play into another program's window: "root" for -root, else the -window-id text.

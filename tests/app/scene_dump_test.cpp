@@ -202,14 +202,26 @@ TEST(SceneDump, EveryVersionCompressedOrNotShowsTheSceneAsWritten) {
   }
 }
 
-TEST(SceneDump, BackgroundBitmapIsTheConstructorsWhiteBitmap) {
+TEST(SceneDump, BackgroundBitmapIsThePreparedBackground) {
+  // The dump scene paints its background and stretches its 6 x 3 picture over the
+  // whole 640 x 480 area: pixel (x, y) samples picture pixel ((2x + 1) * 6 / 1280,
+  // (2y + 1) * 3 / 960).
   DumpDirectory directory;
-  Json json = Dump(directory.Write(WriteSceneSaverFile(DumpScene()))).json;
-  const std::vector<std::uint8_t> white(100 * 100 * 3, 0xFF);
+  const SceneSpec spec = DumpScene();
+  ASSERT_EQ(spec.PicturePlacement, 3);
+  Json json = Dump(directory.Write(WriteSceneSaverFile(spec))).json;
+  const TBitmap picture = LoadBmp(spec.BackgroundBmp);
+  std::vector<std::uint8_t> colours;
+  for (int y = 0; y < 480; ++y) {
+    for (int x = 0; x < 640; ++x) {
+      const TColor colour = picture.GetPixel((2 * x + 1) * 6 / 1280, (2 * y + 1) * 3 / 960);
+      colours.insert(colours.end(), {GetRValue(colour), GetGValue(colour), GetBValue(colour)});
+    }
+  }
   Json& bitmap = json["BackgroundBitmap"];
-  EXPECT_EQ(bitmap["Width"], 100);
-  EXPECT_EQ(bitmap["Height"], 100);
-  EXPECT_EQ(bitmap["PixelsCrc32"], crc32(0, white.data(), static_cast<uInt>(white.size())));
+  EXPECT_EQ(bitmap["Width"], 640);
+  EXPECT_EQ(bitmap["Height"], 480);
+  EXPECT_EQ(bitmap["PixelsCrc32"], crc32(0, colours.data(), static_cast<uInt>(colours.size())));
 }
 
 TEST(SceneDump, EmptyBackgroundPictureLengthShowsTheConstructorPicture) {

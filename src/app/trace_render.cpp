@@ -1,0 +1,126 @@
+#include "app/trace_render.h"
+
+#include <cstdio>
+#include <exception>
+#include <ostream>
+
+#include "core/exceptions.h"
+#include "host/scene_load.h"
+#include "platform/gdi/bitmap.h"
+#include "playback/moving.h"
+#include "playback/moving_step.h"
+#include "playback/sprite.h"
+#include "platform/win/message_box.h"
+
+namespace velquora {
+
+namespace {
+
+void WriteRect(JsonWriter& json, const Rect& rect) {
+  json.BeginArray().Value(rect.Left).Value(rect.Top).Value(rect.Right).Value(rect.Bottom).EndArray();
+}
+
+void WriteSpriteState(JsonWriter& json, const TSprite& sprite) {
+  const TMoving& path = sprite.Moving();
+  json.Field("Hidden", sprite.Hidden);
+  json.Field("PosX", path.PosX);
+  json.Field("PosY", path.PosY);
+  json.Key("DrawnRect");
+  WriteRect(json, sprite.DrawnRect);
+  json.Field("FrameIndex", sprite.FrameIndex);
+  json.Field("StepIndex", path.StepIndex);
+  json.Field("TickInStep", path.TickInStep);
+  json.Field("Travelled", path.Travelled);
+  json.Field("ScaleX", path.ScaleX);
+  json.Field("ScaleY", path.ScaleY);
+}
+
+void WriteSpriteTrace(JsonWriter& json, const TSprite& sprite) {
+  json.BeginObject();
+  WriteSpriteState(json, sprite);
+  json.Key("Clones").BeginArray();
+  if (const TMovingStep* step = sprite.CloneStep()) {
+    for (const auto& clone : step->Clones) {
+      json.BeginObject();
+      WriteSpriteState(json, *clone);
+      json.EndObject();
+    }
+  }
+  json.EndArray();
+  json.EndObject();
+}
+
+void ReportLoadFailure() {
+  MessageBoxRequest box;
+  box.text = "Cannot read data from file.";
+  box.caption = "Error";
+  box.icon = MessageBoxIcon::Error;
+  ShowMessageBox(box);
+}
+
+// The scene of the saver file, loaded at the given screen size; false when it failed.
+bool LoadScene(const std::string& saver_path, TVelquoraScene& scene, ScreenSize screen) {
+  scene.ScreenWidth = screen.Width;
+  scene.ScreenHeight = screen.Height;
+  try {
+    LoadSceneFromSaverFile(saver_path, scene, false);
+  } catch (const std::exception&) {
+    // The container could not even be found: the load failed as surely as a bad one.
+    ReportLoadFailure();
+    scene.LoadFailed = true;
+  }
+  return !scene.LoadFailed;
+}
+
+}  // namespace
+
+void WriteTraceJson(JsonWriter& json, const TVelquoraScene& scene) {
+  json.BeginObject();
+  json.Field("StepCount", scene.StepCount);
+  json.Field("CurrentTick", scene.CurrentTick);
+  json.Field("CyclesDone", scene.CyclesDone);
+  json.Field("RunsLeft", scene.RunsLeft);
+  json.Key("Dirty").BeginArray();
+  for (const Rect& rect : scene.LastDirtyRects) WriteRect(json, rect);
+  json.EndArray();
+  json.Key("Sprites").BeginArray();
+  for (const TSpriteEntry& entry : scene.Sprites) WriteSpriteTrace(json, *entry.second);
+  json.EndArray();
+  json.EndObject();
+}
+
+std::filesystem::path RenderFileName(const std::filesystem::path& directory, std::int32_t step_count) {
+  char name[32];
+  std::snprintf(name, sizeof name, "frame-%06d.png", static_cast<int>(step_count));
+  return directory / name;
+}
+
+int RunPlayback(const std::string& saver_path, const PlaybackRunOptions& options, std::ostream& out,
+                std::ostream& err) {
+  TVelquoraScene scene;
+  if (!LoadScene(saver_path, scene, options.Screen)) return 1;
+  TBitmap target(options.Screen.Width, options.Screen.Height);
+  scene.TargetBitmap = &target;
+  scene.SoundEnabled = false;
+  scene.Restart();
+  try {
+    if (options.RenderDirectory) std::filesystem::create_directories(*options.RenderDirectory);
+    for (std::int32_t step = 1; step <= options.Steps; ++step) {
+      scene.Step();
+      if (options.Trace) {
+        JsonWriter json(out);
+        WriteTraceJson(json, scene);
+        out << '\n';
+      }
+      if (options.RenderDirectory && step % options.RenderEvery == 0) {
+        SavePng(target, RenderFileName(*options.RenderDirectory, scene.StepCount));
+      }
+    }
+  } catch (const std::exception& error) {
+    err << "velquora-saver: " << error.what() << "\n";
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace velquora
