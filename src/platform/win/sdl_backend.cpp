@@ -283,6 +283,9 @@ std::unique_ptr<WindowBackend> OpenDisplayBackend() {
   SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+  // Pictures go straight to the X server (shared memory where it can); without this SDL
+  // may route them through a software OpenGL renderer at many times the cost.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     XCloseDisplay(watcher);
     return nullptr;
