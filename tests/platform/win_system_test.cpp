@@ -271,6 +271,35 @@ TEST_F(WindowSystemTest, WhatIsDrawnReachesTheScreenOnceAfterTheMessage) {
   EXPECT_EQ(backend_->Find(window)->Presented, 1);  // nothing drawn, nothing shown
 }
 
+TEST_F(WindowSystemTest, OnlyTheBandsOfRowsThatChangedAreSentAgain) {
+  const WindowHandle window = Popup();
+  const auto draw = [&](const std::vector<Rect>& rects, TColor color) {
+    windows_->PostMessage(window, WM_KEYUP);
+    TMsg message;
+    ASSERT_TRUE(windows_->GetMessage(message));
+    {
+      std::optional<TWindowDeviceContext> dc = windows_->GetDC(window);
+      TCanvas canvas(dc->Bitmap());
+      canvas.Brush.Color = color;
+      for (const Rect& rect : rects) canvas.FillRect(rect);
+    }
+    windows_->DispatchMessage(message);
+  };
+  draw({}, 0);  // the first picture goes whole
+  ASSERT_EQ(backend_->Find(window)->Presented, 1);
+  EXPECT_EQ(backend_->Find(window)->LastChanged, (std::vector<Rect>{{0, 0, 64, 48}}));
+
+  draw({Rect{3, 5, 9, 8}, Rect{40, 20, 41, 21}, Rect{0, 21, 2, 23}}, RGB(9, 9, 9));
+  ASSERT_EQ(backend_->Find(window)->Presented, 2);
+  EXPECT_EQ(backend_->Find(window)->LastChanged, (std::vector<Rect>{{0, 5, 64, 8}, {0, 20, 64, 23}}));
+
+  draw({Rect{3, 5, 9, 8}}, RGB(9, 9, 9));  // the same pixels again: nothing to send
+  EXPECT_EQ(backend_->Find(window)->Presented, 2);
+  draw({Rect{0, 47, 1, 48}}, RGB(1, 2, 3));
+  EXPECT_EQ(backend_->Find(window)->LastChanged, (std::vector<Rect>{{0, 47, 64, 48}}));
+  EXPECT_EQ(backend_->Find(window)->LastPicture.GetPixel(4, 6), RGB(9, 9, 9));
+}
+
 TEST_F(WindowSystemTest, TheCursorShowsWhileTheCounterIsNotNegative) {
   const WindowHandle window = Popup();
   EXPECT_TRUE(backend_->Find(window)->CursorVisible);

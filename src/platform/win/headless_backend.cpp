@@ -11,11 +11,11 @@ WindowHandle HeadlessBackend::Create(const NativeWindowRequest& request) {
   }
   if (request.Kind == NativeWindowKind::Foreign) {
     if (!foreign_.contains(request.Parent)) return kNoWindow;
-    windows_[request.Parent] = NativeWindow{request, true, 0, {}};
+    windows_[request.Parent] = NativeWindow{request, true, 0, {}, {}};
     return request.Parent;
   }
   const WindowHandle handle = next_handle_++;
-  windows_[handle] = NativeWindow{request, true, 0, {}};
+  windows_[handle] = NativeWindow{request, true, 0, {}, {}};
   return handle;
 }
 
@@ -32,11 +32,12 @@ std::optional<Rect> HeadlessBackend::ClientRect(WindowHandle window) {
   return std::nullopt;
 }
 
-void HeadlessBackend::Present(WindowHandle window, const TBitmap& picture) {
+void HeadlessBackend::Present(WindowHandle window, const TBitmap& picture, const std::vector<Rect>& changed) {
   const auto found = windows_.find(window);
   if (found == windows_.end()) return;
   ++found->second.Presented;
   found->second.LastPicture.Assign(picture);
+  found->second.LastChanged = changed;
 }
 
 void HeadlessBackend::SetCursorVisible(WindowHandle window, bool visible) {

@@ -18,13 +18,14 @@ public:
     bool CursorVisible = true;
     int Presented = 0;          // pictures shown
     TBitmap LastPicture;        // the last picture shown
+    std::vector<Rect> LastChanged;  // the bands sent with it
   };
 
   std::uint64_t Now() override { return now_; }
   WindowHandle Create(const NativeWindowRequest& request) override;
   void Destroy(WindowHandle window) override;
   std::optional<Rect> ClientRect(WindowHandle window) override;
-  void Present(WindowHandle window, const TBitmap& picture) override;
+  void Present(WindowHandle window, const TBitmap& picture, const std::vector<Rect>& changed) override;
   void SetCursorVisible(WindowHandle window, bool visible) override;
   // Delivers the scripted input that is due by then, moving the clock to the earlier of
   // the next input and the timeout. False when there is no timeout and no input left.

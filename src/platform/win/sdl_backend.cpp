@@ -105,7 +105,7 @@ public:
     return Rect{0, 0, attributes.width, attributes.height};
   }
 
-  void Present(WindowHandle window, const TBitmap& picture) override {
+  void Present(WindowHandle window, const TBitmap& picture, const std::vector<Rect>& changed) override {
     const auto found = windows_.find(window);
     if (found == windows_.end() || picture.Format() != PixelFormat::Bits32) return;
     SDL_Surface* surface = SDL_GetWindowSurface(found->second.Sdl);
@@ -113,9 +113,24 @@ public:
     const int width = std::min(surface->w, picture.Width());
     const int height = std::min(surface->h, picture.Height());
     if (width <= 0 || height <= 0) return;
-    SDL_ConvertPixels(width, height, SDL_PIXELFORMAT_RGB888, picture.ScanLine(0), picture.Stride(),
-                      surface->format->format, surface->pixels, surface->pitch);
-    SDL_UpdateWindowSurface(found->second.Sdl);
+    if (found->second.Shown != surface) {  // a new surface shows nothing yet: send it all
+      found->second.Shown = surface;
+      SDL_ConvertPixels(width, height, SDL_PIXELFORMAT_RGB888, picture.ScanLine(0), picture.Stride(),
+                        surface->format->format, surface->pixels, surface->pitch);
+      SDL_UpdateWindowSurface(found->second.Sdl);
+      return;
+    }
+    std::vector<SDL_Rect> rects;
+    for (const Rect& band : changed) {
+      const int top = std::clamp(band.Top, 0, height);
+      const int bottom = std::clamp(band.Bottom, 0, height);
+      if (bottom <= top) continue;
+      auto* pixels = static_cast<std::uint8_t*>(surface->pixels) + static_cast<std::ptrdiff_t>(top) * surface->pitch;
+      SDL_ConvertPixels(width, bottom - top, SDL_PIXELFORMAT_RGB888, picture.ScanLine(top), picture.Stride(),
+                        surface->format->format, pixels, surface->pitch);
+      rects.push_back(SDL_Rect{0, top, width, bottom - top});
+    }
+    if (!rects.empty()) SDL_UpdateWindowSurfaceRects(found->second.Sdl, rects.data(), static_cast<int>(rects.size()));
   }
 
   void SetCursorVisible(WindowHandle /*window*/, bool visible) override {
@@ -139,7 +154,7 @@ public:
     if (sdl == nullptr) return kNoWindow;
     XSelectInput(watcher_, static_cast<Window>(x_window), StructureNotifyMask);
     XFlush(watcher_);
-    windows_[x_window] = NativeWindow{sdl, created_here, foreign, false};
+    windows_[x_window] = NativeWindow{sdl, created_here, foreign, false, nullptr};
     return x_window;
   }
 
@@ -149,6 +164,7 @@ private:
     bool CreatedHere = false;  // an X window this back end made (a preview child)
     bool Foreign = false;      // another program's window: its input is not ours
     bool Focused = false;
+    SDL_Surface* Shown = nullptr;  // the surface the last picture went to
   };
 
   WindowHandle CreatePopup(const NativeWindowRequest& request) {
@@ -164,7 +180,7 @@ private:
       return kNoWindow;
     }
     const WindowHandle handle = info.info.x11.window;
-    windows_[handle] = NativeWindow{sdl, false, false, false};
+    windows_[handle] = NativeWindow{sdl, false, false, false, nullptr};
     SDL_RaiseWindow(sdl);
     return handle;
   }

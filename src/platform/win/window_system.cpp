@@ -1,6 +1,7 @@
 #include "platform/win/window_system.h"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 #include "platform/gdi/canvas.h"
@@ -56,6 +57,7 @@ struct TWindowSystem::Window {
   TWindowClass Class;
   TBitmap Surface;
   bool Drawn = false;          // drawn on since it was last shown
+  TBitmap Shown;               // the picture as last shown
   bool NativeGone = false;     // the back end's window no longer exists
   bool Foreign = false;        // another program's window: never destroyed by us
   bool Destroying = false;
@@ -290,11 +292,42 @@ std::optional<TWindowDeviceContext> TWindowSystem::GetDC(WindowHandle window) {
   });
 }
 
+namespace {
+// Full-width bands of the rows where picture differs from shown (all rows when the
+// sizes differ), top to bottom.
+std::vector<Rect> ChangedBands(const TBitmap& picture, const TBitmap& shown) {
+  std::vector<Rect> bands;
+  const bool comparable = shown.Width() == picture.Width() && shown.Height() == picture.Height() &&
+                          shown.Format() == picture.Format();
+  const auto row_bytes = static_cast<std::size_t>(picture.Stride());
+  for (int y = 0; y < picture.Height(); ++y) {
+    if (comparable && std::memcmp(picture.ScanLine(y), shown.ScanLine(y), row_bytes) == 0) continue;
+    if (!bands.empty() && bands.back().Bottom == y) {
+      bands.back().Bottom = y + 1;
+    } else {
+      bands.push_back(Rect{0, y, picture.Width(), y + 1});
+    }
+  }
+  return bands;
+}
+}  // namespace
+
 void TWindowSystem::PresentDrawnWindows() {
   for (const auto& [handle, window] : windows_) {
     if (!window->Drawn || window->NativeGone) continue;
     window->Drawn = false;
-    backend_->Present(handle, window->Surface);
+    const std::vector<Rect> changed = ChangedBands(window->Surface, window->Shown);
+    if (changed.empty()) continue;
+    backend_->Present(handle, window->Surface, changed);
+    if (window->Shown.Width() != window->Surface.Width() || window->Shown.Height() != window->Surface.Height()) {
+      window->Shown.Assign(window->Surface);
+      continue;
+    }
+    for (const Rect& band : changed) {
+      for (int y = band.Top; y < band.Bottom; ++y) {
+        std::memcpy(window->Shown.ScanLine(y), window->Surface.ScanLine(y), static_cast<std::size_t>(window->Surface.Stride()));
+      }
+    }
   }
 }
 

@@ -7,7 +7,8 @@
 //
 // Every window owns a picture of its client area. Drawing goes into it through
 // GetDC; what was drawn while a message was handled reaches the screen in one piece
-// once DispatchMessage returns, so a Step never shows half drawn.
+// once DispatchMessage returns, so a Step never shows half drawn. Only rows that differ
+// from the picture shown before are sent, so a still scene costs next to nothing.
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -58,8 +59,9 @@ public:
   // The client rectangle (left and top 0) of any window, ours or another program's;
   // empty when there is no such window.
   virtual std::optional<Rect> ClientRect(WindowHandle window) = 0;
-  // Shows the window's picture on screen.
-  virtual void Present(WindowHandle window, const TBitmap& picture) = 0;
+  // Shows the window's picture on screen; only the changed bands of rows (full-width
+  // rectangles, top to bottom) differ from what was shown before.
+  virtual void Present(WindowHandle window, const TBitmap& picture, const std::vector<Rect>& changed) = 0;
   virtual void SetCursorVisible(WindowHandle window, bool visible) = 0;
   // Waits at most timeout milliseconds (nullopt: as long as it takes) for input and
   // appends what arrived as messages. False when nothing can ever arrive (a headless
