@@ -1,6 +1,7 @@
 #include "platform/win/message_box.h"
 
 #include <iostream>
+#include <string_view>
 #include <utility>
 
 namespace velquora {
@@ -12,8 +13,25 @@ std::shared_ptr<MessageBoxes>& Installed() {
 }
 }  // namespace
 
+namespace {
+// Message texts break lines with carriage returns as Windows boxes do; a terminal would
+// overwrite the line instead, so they become newlines here.
+std::string ForTerminal(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\r') {
+      out += text[i];
+    } else if (i + 1 >= text.size() || text[i + 1] != '\n') {
+      out += '\n';
+    }
+  }
+  return out;
+}
+}  // namespace
+
 MessageBoxResult StderrMessageBoxes::Show(const MessageBoxRequest& request) {
-  std::cerr << request.caption << ": " << request.text << std::endl;
+  std::cerr << request.caption << ": " << ForTerminal(request.text) << std::endl;
   return request.buttons == MessageBoxButtons::Ok ? MessageBoxResult::Ok : request.default_button;
 }
 
