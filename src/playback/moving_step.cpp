@@ -7,6 +7,7 @@
 
 #include "core/random.h"
 #include "core/rounding.h"
+#include "playback/motion_rules.h"
 #include "playback/moving.h"
 #include "playback/scene.h"
 #include "playback/sprite.h"
@@ -24,14 +25,6 @@ struct RealPoint {
   Real X = 0;
   Real Y = 0;
 };
-
-// tan of an angle in degrees as the motion rules use it: a cosine of exactly 0 gives 1.
-Real Slope(std::int32_t degrees) {
-  const Real radians = static_cast<Real>(degrees) * std::numbers::pi_v<Real> / 180;
-  const Real cosine = std::cos(radians);
-  if (cosine == 0) return 1;
-  return std::sin(radians) / cosine;
-}
 
 // Random(n) for a non-negative extent that may exceed the 32-bit signed range; the
 // generator takes n as an unsigned 32-bit number.
@@ -146,7 +139,7 @@ StreamFlight DrawStreamFlight(const TMovingStep& step) {
 
   const Real w = static_cast<Real>(width), h = static_cast<Real>(height);
   const Real length = static_cast<Real>(Round(std::sqrt(h * h + w * w)));
-  const Real k = Slope(step.EmitAngle);
+  const Real k = MotionSlope(step.EmitAngle);
   const Real length2 = length * length;
   flight.End.X = flight.Start.X + static_cast<Real>(Round(row.SignX * std::sqrt(length2 / (k * k + 1))));
   flight.End.Y = flight.Start.Y;
