@@ -70,6 +70,18 @@ void MoveSprites(TVelquoraScene& scene) {
   }
 }
 
+// Rectangles are remembered only between the movement and the end of a Step: every
+// sprite and every clone of every step forgets its own.
+void ForgetNewRects(TVelquoraScene& scene) {
+  for (TSpriteEntry& entry : scene.Sprites) {
+    TSprite& sprite = *entry.second;
+    sprite.ForgetNewRect();
+    for (auto& step : sprite.Moving().Steps) {
+      for (auto& clone : step->Clones) clone->ForgetNewRect();
+    }
+  }
+}
+
 // Where each changed sprite was drawn and where it goes now.
 void CollectChangedRects(TVelquoraScene& scene, std::vector<Rect>& dirty) {
   for (TSpriteEntry& entry : scene.Sprites) {
@@ -79,11 +91,11 @@ void CollectChangedRects(TVelquoraScene& scene, std::vector<Rect>& dirty) {
       for (auto& clone : step->Clones) {
         if (!clone->ChangeTest(false) || clone->Hidden) continue;
         dirty.push_back(clone->DrawnRect);
-        dirty.push_back(clone->NewRect());
+        dirty.push_back(clone->RememberedNewRect());
       }
     } else {
       dirty.push_back(sprite.DrawnRect);
-      dirty.push_back(sprite.NewRect());
+      dirty.push_back(sprite.RememberedNewRect());
     }
   }
 }
@@ -97,10 +109,10 @@ void GrowOverSprites(TVelquoraScene& scene, std::vector<Rect>& dirty) {
     if (TMovingStep* step = sprite.CloneStep()) {
       for (auto& clone : step->Clones) {
         if (clone->ChangeTest(false) || clone->Hidden) continue;
-        GrowOver(dirty, clone->NewRect());
+        GrowOver(dirty, clone->RememberedNewRect());
       }
     } else {
-      const Rect rect = sprite.NewRect();
+      const Rect rect = sprite.RememberedNewRect();
       if (rect.Width() > 0 && rect.Height() > 0) GrowOver(dirty, rect);
     }
   }
@@ -118,7 +130,10 @@ bool Contains(const Rect& outer, const Rect& inner) { return Union(inner, outer)
 // Draws the actor when it lies wholly inside the rectangle and has not been drawn in
 // this Step; marks its old place restored when that lies inside too.
 void DrawIntoRect(TSprite& actor, const Rect& rect, TBitmap& work) {
-  if (!actor.Drawn && Contains(rect, actor.NewRect())) actor.Draw(work);
+  if (!actor.Drawn && Contains(rect, actor.RememberedNewRect())) {
+    actor.Draw(work);
+    actor.ForgetNewRect();  // drawing may have hidden or rewound it
+  }
   if (!actor.Erased && Contains(rect, actor.DrawnRect)) actor.SetErased(true);
 }
 
@@ -225,6 +240,7 @@ void TVelquoraScene::Step() {
   LastDirtyRects.clear();
   try {
     MoveSprites(*this);
+    ForgetNewRects(*this);
     CollectChangedRects(*this, LastDirtyRects);
     GrowAndMerge(*this, LastDirtyRects);
     Compose(*this, LastDirtyRects);
@@ -232,6 +248,7 @@ void TVelquoraScene::Step() {
     // A tick that fails while moving or drawing is dropped; the counters still advance
     // and the next Step starts afresh.
   }
+  ForgetNewRects(*this);
   AdvanceCounters(*this);
 }
 

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "core/ansi_text.h"
@@ -77,6 +78,12 @@ public:
   bool ChangeTest(bool query);
   // Draws the current frame at the new position into target, unless hidden.
   void Draw(TBitmap& target);
+  // NewRect, evaluated at the first call and then given back unchanged until
+  // ForgetNewRect. The scene's Step asks for it many times while the path stands
+  // still; a peeking evaluation repeated on an unchanged path gives the same rectangle
+  // and the same flags, so remembering it changes nothing but the cost.
+  Rect RememberedNewRect();
+  void ForgetNewRect() { remembered_new_rect_.reset(); }
 
   Rect DrawnRect;                     // where the sprite was last drawn, pixels
   Rect CurrentRect;                   // rectangle computed at the last draw, pixels
@@ -103,6 +110,7 @@ private:
   TFrameList* frames_ = nullptr;                         // own_frames_ or the parent's
   TStartFinishList* start_finish_ = nullptr;             // own_start_finish_ or the parent's
   std::unique_ptr<TMoving> moving_;                      // owned path, points back here
+  std::optional<Rect> remembered_new_rect_;              // see RememberedNewRect
 };
 
 // A clone made by an emitting moving step: shares the parent's frames and windows,

@@ -98,6 +98,11 @@ Rect TSprite::NewRect() {
   return rect;
 }
 
+Rect TSprite::RememberedNewRect() {
+  if (!remembered_new_rect_) remembered_new_rect_ = NewRect();
+  return *remembered_new_rect_;
+}
+
 bool TSprite::UpdateHidden() {
   bool hide = !InAnyWindow(*this, Owner->CurrentTick);
   if (StartFinish().empty()) hide = false;
