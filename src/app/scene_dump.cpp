@@ -2,6 +2,7 @@
 
 #include <ostream>
 
+#include "app/picture_json.h"
 #include "app/sprite_dump.h"
 #include "platform/gdi/bitmap.h"
 #include "playback/audio_file.h"
@@ -32,16 +33,6 @@ void TextList(JsonWriter& json, std::string_view key, const TStringList& lines) 
   json.Key(key).BeginArray();
   for (const AnsiString& line : lines) json.Value(std::string_view(AnsiToUtf8(line)));
   json.EndArray();
-}
-
-// Size, depth and a CRC-32 of the colours of a picture.
-void WritePicture(JsonWriter& json, std::string_view key, const TBitmap& picture) {
-  json.Key(key).BeginObject();
-  json.Field("Width", picture.Width());
-  json.Field("Height", picture.Height());
-  json.Field("BitsPerPixel", picture.Empty() ? 0 : BitsPerPixel(picture.Format()));
-  json.Field("PixelsCrc32", PixelsCrc32(picture));
-  json.EndObject();
 }
 
 void WriteBackgroundJson(JsonWriter& json, const TVelquoraScene& scene) {
@@ -133,8 +124,10 @@ void WriteSceneJson(JsonWriter& json, const TVelquoraScene& scene, const SaverFi
   json.Field("LoadFailed", scene.LoadFailed);
   WriteBackgroundJson(json, scene);
   WriteDialogJson(json, scene);
-  WritePicture(json, "BackgroundPicture", scene.BackgroundPicture);
-  WritePicture(json, "BackgroundBitmap", scene.BackgroundBitmap);
+  json.Key("BackgroundPicture");
+  WritePictureJson(json, scene.BackgroundPicture);
+  json.Key("BackgroundBitmap");
+  WritePictureJson(json, scene.BackgroundBitmap);
   WriteAudioFilesJson(json, scene.AudioFiles);
   WriteSpritesJson(json, scene.Sprites);
   WriteChecksumJson(json, checksum);

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "app/picture_json.h"
 #include "core/ansi_text.h"
 #include "platform/gdi/bitmap.h"
 #include "playback/frame.h"
@@ -18,17 +19,13 @@ void Text(JsonWriter& json, std::string_view key, const AnsiString& text) {
   json.Field(key, std::string_view(AnsiToUtf8(text)));
 }
 
+// A frame's picture is released once it has been rasterised: null then.
 void WritePicture(JsonWriter& json, const TBitmap* picture) {
   if (picture == nullptr) {
     json.Null();
     return;
   }
-  json.BeginObject();
-  json.Field("Width", picture->Width());
-  json.Field("Height", picture->Height());
-  json.Field("BitsPerPixel", BitsPerPixel(picture->Format()));
-  json.Field("PixelsCrc32", PixelsCrc32(*picture));
-  json.EndObject();
+  WritePictureJson(json, *picture);
 }
 
 void WriteFrame(JsonWriter& json, const TFrame& frame) {

@@ -1,8 +1,7 @@
 #include "playback/scene.h"
 
-#include <chrono>
-
 #include "core/random.h"
+#include "platform/system/clock.h"
 #include "platform/system/display_info.h"
 #include "playback/sprite.h"
 
@@ -12,12 +11,8 @@ namespace {
 
 // Milliseconds since midnight UTC, the generator's seed when none is fixed.
 std::uint32_t ClockSeed() {
-  using namespace std::chrono;
-  const auto now = system_clock::now();
-  const auto since_midnight = now - floor<days>(now);
-  const hh_mm_ss time{duration_cast<milliseconds>(since_midnight)};
-  return TimeOfDaySeed(static_cast<int>(time.hours().count()), static_cast<int>(time.minutes().count()),
-                       static_cast<int>(time.seconds().count()), static_cast<int>(time.subseconds().count()));
+  const TimeOfDay time = UtcTimeOfDay();
+  return TimeOfDaySeed(time.Hours, time.Minutes, time.Seconds, time.Milliseconds);
 }
 
 }  // namespace
