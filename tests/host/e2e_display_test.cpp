@@ -156,7 +156,7 @@ protected:
         continue;
       }
       display_ = new std::string(":" + std::to_string(number));
-      server_ = new Process({xvfb->string(), *display_, "-screen", "0", "640x480x24", "-nolisten", "tcp"},
+      server_ = new Process({xvfb->string(), *display_, "-screen", "0", "640x480x24", "-nolisten", "tcp", "-noreset"},
                             {"PATH=/usr/bin:/bin"});
       if (Eventually([] { return TX11Client::Connect(*display_) != nullptr; }, 5000ms)) return;
       delete server_;
@@ -164,7 +164,10 @@ protected:
     }
   }
   static void TearDownTestSuite() {
-    if (server_ != nullptr) server_->Signal(SIGTERM);
+    if (server_ != nullptr) {
+      server_->Signal(SIGTERM);  // lets it remove its socket and lock file
+      server_->WaitFor(3000ms);
+    }
     delete server_;
     delete display_;
     server_ = nullptr;
@@ -184,7 +187,8 @@ protected:
     spec.PicturePlacement = 1;
     ContainerSpec container;
     container.Version = 16;
-    saver_ = dir_.Write("scene.scr", WriteSaverFile(WriteContainer(WriteSceneRecords(spec, 16), container)));
+    saver_bytes_ = WriteSaverFile(WriteContainer(WriteSceneRecords(spec, 16), container));
+    saver_ = dir_.Write("scene.scr", saver_bytes_);
   }
 
   std::vector<std::string> Environment() const {
@@ -234,10 +238,23 @@ protected:
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
   }
 
+  // Runs xdotool on the test's display; its output.
+  std::string XDoTool(const std::string& arguments) const {
+    const std::string command = "DISPLAY=" + *display_ + " xdotool " + arguments + " 2>/dev/null";
+    std::string output;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+      char buffer[256];
+      while (fgets(buffer, sizeof buffer, pipe) != nullptr) output += buffer;
+      pclose(pipe);
+    }
+    return output;
+  }
+
   static inline Process* server_ = nullptr;
   static inline std::string* display_ = nullptr;
   TestDirectory dir_;
   fs::path saver_;
+  std::vector<std::uint8_t> saver_bytes_;
   std::unique_ptr<TX11Client> client_;
 };
 
@@ -333,6 +350,26 @@ TEST_F(DisplayTest, ADaemonsWindowIsPlayedIntoAtItsOwnSizeWithoutReactingToInput
   EXPECT_EQ(saver->WaitFor(3000ms), 0);
   EXPECT_EQ(StoredSetting(kCrcCheckedValue), "1");  // stored as after a /s run
   EXPECT_EQ(client_->Capture(daemon_window).has_value(), true);  // the window is still the daemon's
+}
+
+TEST_F(DisplayTest, ADamagedFileAsksInABoxWhoseDefaultAnswerNoEndsTheSaver) {
+  std::vector<std::uint8_t> bytes = saver_bytes_;
+  bytes[bytes.size() / 2] ^= 0x5A;
+  WriteFileBytes(saver_, bytes);
+  std::unique_ptr<Process> saver = Start({"/s"});
+  WindowHandle box = kNoWindow;
+  ASSERT_TRUE(Eventually([&] {
+    box = client_->FindTopLevel("Error");
+    return box != kNoWindow;
+  })) << "no message box appeared; the program said: " << Output()
+                << "; windows on the screen: " << client_->ChildCount(client_->Root())
+                << (saver->Running() ? "; still running" : "; ended");
+  std::this_thread::sleep_for(300ms);
+  EXPECT_TRUE(saver->Running());  // waiting for the answer
+  XDoTool("key --window " + std::to_string(box) + " Return");
+  EXPECT_EQ(saver->WaitFor(3000ms), 0);
+  EXPECT_EQ(StepsReported(), -1);  // no window played
+  EXPECT_FALSE(StoredSetting(kCrcCheckedValue).has_value());
 }
 
 }  // namespace

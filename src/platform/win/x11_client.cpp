@@ -116,6 +116,27 @@ int TX11Client::ChildCount(WindowHandle window) {
   return ok ? static_cast<int>(count) : -1;
 }
 
+WindowHandle TX11Client::FindTopLevel(const std::string& title) {
+  Display* display = connection_->display;
+  Window root = 0;
+  Window parent = 0;
+  Window* children = nullptr;
+  unsigned count = 0;
+  WindowHandle found = kNoWindow;
+  WithoutXErrors(display, [&] {
+    if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count) == 0) return;
+    for (unsigned i = 0; i < count && found == kNoWindow; ++i) {
+      XTextProperty name{};  // the bytes as stored, whatever their encoding
+      if (XGetWMName(display, children[i], &name) != 0 && name.value != nullptr) {
+        if (title == std::string(reinterpret_cast<const char*>(name.value), name.nitems)) found = children[i];
+        XFree(name.value);
+      }
+    }
+  });
+  if (children != nullptr) XFree(children);
+  return found;
+}
+
 bool ReadDisplayScreen(TBitmap& target) {
   const std::unique_ptr<TX11Client> client = TX11Client::Connect("");
   if (!client) return false;

@@ -29,6 +29,8 @@ public:
   std::optional<TBitmap> Capture(WindowHandle window);
   // Windows whose parent is the given one (the preview's child, for instance).
   int ChildCount(WindowHandle window);
+  // The first top-level window with this title; kNoWindow when there is none.
+  WindowHandle FindTopLevel(const std::string& title);
 
 private:
   struct Connection;
