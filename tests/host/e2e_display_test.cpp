@@ -158,9 +158,16 @@ protected:
       display_ = new std::string(":" + std::to_string(number));
       server_ = new Process({xvfb->string(), *display_, "-screen", "0", "640x480x24", "-nolisten", "tcp", "-noreset"},
                             {"PATH=/usr/bin:/bin"});
-      if (Eventually([] { return TX11Client::Connect(*display_) != nullptr; }, 5000ms)) return;
+      // Another test program may have taken the number a moment earlier: then this
+      // server ends at once, and the next number is tried.
+      if (Eventually([] { return !server_->Running() || TX11Client::Connect(*display_) != nullptr; }, 5000ms) &&
+          server_->Running()) {
+        return;
+      }
       delete server_;
+      delete display_;
       server_ = nullptr;
+      display_ = nullptr;
     }
   }
   static void TearDownTestSuite() {
@@ -192,14 +199,19 @@ protected:
   }
 
   std::vector<std::string> Environment() const {
+    // Under LeakSanitizer, what the display libraries keep for good is not the program's.
+    std::string leak_options = "LSAN_OPTIONS=suppressions=" VELQUORA_TEST_FILES "/lsan/display_libraries.supp";
     std::vector<std::string> environment = {"DISPLAY=" + *display_, "XDG_CONFIG_HOME=" + dir_.Path().string()};
     for (char** entry = environ; *entry != nullptr; ++entry) {
       const std::string text = *entry;
-      if (!text.starts_with("DISPLAY=") && !text.starts_with("XDG_CONFIG_HOME=") &&
-          !text.starts_with("XSCREENSAVER_WINDOW=")) {
+      if (text.starts_with("LSAN_OPTIONS=")) {
+        leak_options += ":" + text.substr(text.find('=') + 1);
+      } else if (!text.starts_with("DISPLAY=") && !text.starts_with("XDG_CONFIG_HOME=") &&
+                 !text.starts_with("XSCREENSAVER_WINDOW=")) {
         environment.push_back(text);
       }
     }
+    environment.push_back(leak_options);
     return environment;
   }
 
