@@ -154,6 +154,18 @@ TEST(FillAngled, RegionStaysSelectedAndLimitsTheLines) {
   EXPECT_EQ(bitmap.GetPixel(5, 4), Blue);    // line 4 is even: C2
 }
 
+TEST(FillAngled, LinesAtEveryAngleCoverEveryPixel) {
+  // The lines sweep the whole bitmap whatever the direction: stripes leave nothing of
+  // what was there before.
+  for (std::int32_t angle = -400; angle <= 400; angle += 1) {
+    TBitmap bitmap(13, 9, PixelFormat::Bits24);
+    TCanvas canvas(bitmap);
+    FillAngled(canvas, kFillStripes, angle, Yellow, Blue, nullptr);
+    for (int y = 0; y < 9; ++y)
+      for (int x = 0; x < 13; ++x) ASSERT_NE(bitmap.GetPixel(x, y), White) << "angle " << angle << " at " << x << ", " << y;
+  }
+}
+
 // ---- FillAngled pictures (40 x 30, gradient from yellow to blue) ----
 
 TBitmap FillAtAngle(std::int32_t angle) {
