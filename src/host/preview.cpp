@@ -20,7 +20,11 @@ bool RunPreviewWindow(HostState& host, SaverWindowServices services, WindowHandl
   if (!client) return false;
   host.PreviewRect = *client;
   TSaverWindow saver(host, std::move(services));
-  windows.RegisterClass(saver.WindowClass());
+  TWindowClass window_class = saver.WindowClass();
+  // The class asks the program for a cursor it does not carry; the preview sits inside
+  // the display settings, where the user expects the ordinary arrow.
+  window_class.Cursor = CursorShape::Arrow;
+  windows.RegisterClass(window_class);
   const WindowHandle window =
       windows.CreateWindowEx(0, kSaverClassName, kPreviewTitle, WS_CHILD | WS_VISIBLE, host.PreviewRect, parent);
   if (window == kNoWindow) {

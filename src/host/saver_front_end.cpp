@@ -13,12 +13,12 @@ namespace velquora {
 
 bool HeadlessFrontEnd::RunFullScreen(HostState& host) {
   notes_ << "velquora-saver: " << HostModeName(host.Mode)
-         << " mode: the scene loads, but this build has no saver window to play it in\n";
+         << " mode: the scene loads, but there is no display to play it on (is DISPLAY set?)\n";
   return false;
 }
 
 bool HeadlessFrontEnd::RunPreview(HostState& /*host*/, WindowHandle parent) {
-  notes_ << "velquora-saver: Preview mode: this build has no preview window to show in window " << parent
+  notes_ << "velquora-saver: Preview mode: there is no display to show window " << parent
          << "\n";
   return false;
 }

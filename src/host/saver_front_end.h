@@ -2,7 +2,7 @@
 // The parts of each mode that need a display: the saver window with its message loop,
 // the preview window, the settings dialog and the password change. Start-up prepares
 // the scene and the host state, then hands over to the installed front end. Without a
-// window layer the headless front end only says what it would have shown.
+// display the headless front end only says what it would have shown.
 #include <functional>
 #include <iosfwd>
 

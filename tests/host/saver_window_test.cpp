@@ -581,5 +581,18 @@ TEST_F(SaverWindowTest, ThePreviewEndsWhenTheHostDestroysItsWindow) {
   EXPECT_FALSE(RunPreviewWindow(host_, Services(), 0xBAD));
 }
 
+TEST_F(SaverWindowTest, ThePreviewShowsTheArrowOverItself) {
+  host_.Mode = HostMode::Preview;
+  host_.SaverClassCursor = ClassCursor::None;  // what start-up asks the program's module for
+  const WindowHandle parent = backend_->AddForeignWindow(Rect{0, 0, 152, 112});
+  backend_->LoseWindow(0x101, backend_->Now() + 100);
+  ASSERT_TRUE(RunPreviewWindow(host_, Services(), parent));
+  const HeadlessBackend::NativeWindow* child = backend_->Find(0x101);
+  ASSERT_NE(child, nullptr);
+  EXPECT_EQ(child->Request.Kind, NativeWindowKind::Child);
+  EXPECT_EQ(child->Request.Title, kPreviewTitle);
+  EXPECT_TRUE(child->CursorVisible);
+}
+
 }  // namespace
 }  // namespace velquora
