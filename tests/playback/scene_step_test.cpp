@@ -6,8 +6,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "host/host_state.h"
 #include "host/resource_probe.h"
 #include "platform/gdi/bitmap.h"
 #include "platform/gdi/canvas.h"
@@ -459,6 +461,83 @@ TEST(SceneSnapshot, AnyOtherModeKeepsTheBackgroundAsItIs) {
   scene.Prepare();
   EXPECT_EQ(scene.BackgroundBitmap.GetPixel(2, 2), kRed);
   EXPECT_EQ(scene.BackgroundBitmap.Width(), 10);
+}
+
+// Palette mode: the background takes a palette from the sprites' pictures, and the work
+// bitmap takes the background's before the first rectangle is restored.
+
+class ScopedPaletteDisplay {
+public:
+  explicit ScopedPaletteDisplay(bool on) : previous_(std::exchange(Host().PaletteDisplay, on)) {}
+  ~ScopedPaletteDisplay() { Host().PaletteDisplay = previous_; }
+  ScopedPaletteDisplay(const ScopedPaletteDisplay&) = delete;
+  ScopedPaletteDisplay& operator=(const ScopedPaletteDisplay&) = delete;
+
+private:
+  bool previous_;
+};
+
+// An 8-bit picture whose palette starts with the given colour.
+TBitmap PalettedPicture(TColor first) {
+  TBitmap picture(4, 4, PixelFormat::Bits8);
+  std::vector<PaletteEntry> palette = DefaultPalette(PixelFormat::Bits8);
+  palette[0] = ToPaletteEntry(first);
+  picture.SetPalette(palette);
+  return picture;
+}
+
+class PalettePick : public SceneStep {
+protected:
+  TFrame& FrameWith(TSprite& sprite, TColor first, std::int32_t source_kind, bool picture_has_palette) {
+    TFrame& frame = AddPictureFrame(sprite, PalettedPicture(first));
+    frame.SourceKind = source_kind;
+    if (picture_has_palette) frame.Picture.SetPalette(DefaultPalette(PixelFormat::Bits8));
+    return frame;
+  }
+
+  const ScopedPaletteDisplay palette_display{true};
+};
+
+TEST_F(PalettePick, AnEightBitStillPictureWithAPaletteWins) {
+  TSprite& first = AddSprite(scene, SolidPicture(4, 4, kRed), HoldAt({0, 0}));
+  FrameWith(first, kGreen, 2, true);   // not a picture file
+  FrameWith(first, kBlue, 1, false);   // its raster has no palette
+  TSprite& second = AddSprite(scene, SolidPicture(4, 4, kRed), HoldAt({0, 0}));
+  FrameWith(second, kRed, 1, true);
+  Prepare(16, 12);
+  ASSERT_FALSE(scene.BackgroundBitmap.Palette().empty());
+  EXPECT_EQ(scene.BackgroundBitmap.Palette()[0], ToPaletteEntry(kRed));
+}
+
+TEST_F(PalettePick, OtherwiseTheFirstPictureWithAPaletteGivesIt) {
+  TSprite& sprite = AddSprite(scene, SolidPicture(4, 4, kRed), HoldAt({0, 0}));  // 24 bits, no palette
+  FrameWith(sprite, kGreen, 2, true);
+  FrameWith(sprite, kBlue, 1, false);
+  Prepare(16, 12);
+  ASSERT_FALSE(scene.BackgroundBitmap.Palette().empty());
+  EXPECT_EQ(scene.BackgroundBitmap.Palette()[0], ToPaletteEntry(kGreen));
+}
+
+TEST_F(PalettePick, WithoutPaletteModeNothingIsPicked) {
+  const ScopedPaletteDisplay off(false);
+  TSprite& sprite = AddSprite(scene, SolidPicture(4, 4, kRed), HoldAt({0, 0}));
+  FrameWith(sprite, kGreen, 1, true);
+  Prepare(16, 12);
+  EXPECT_TRUE(scene.BackgroundBitmap.Palette().empty());
+}
+
+TEST_F(PalettePick, TheWorkBitmapTakesTheBackgroundPaletteOnce) {
+  TSprite& sprite = AddSprite(scene, SolidPicture(4, 4, kRed), HoldAt({2, 2}));
+  FrameWith(sprite, kGreen, 1, true);
+  Prepare(16, 12);
+  EXPECT_TRUE(scene.BackgroundBitmap.PaletteModified);
+  EXPECT_TRUE(scene.WorkBitmap.PaletteModified);
+  scene.Step();
+  EXPECT_EQ(scene.WorkBitmap.Palette(), scene.BackgroundBitmap.Palette());
+  EXPECT_FALSE(scene.BackgroundBitmap.PaletteModified) << "taken into account";
+  // The composed picture is the same as without palette mode: the copies map colours.
+  EXPECT_TRUE(PixelsNot(target, Rect{2, 2, 6, 6}, kRed).empty());
+  EXPECT_TRUE(PixelsNot(target, Rect{6, 0, 16, 12}, kBackground).empty());
 }
 
 }  // namespace
