@@ -296,6 +296,19 @@ TEST_F(DisplayTest, RunModeShowsTheSceneAndClosesOnMotionOnlyAfterTwoSeconds) {
   EXPECT_EQ(StoredSetting(kCrcCheckedValue), "1");
 }
 
+TEST_F(DisplayTest, ShowModeIgnoresMotionAndEndsOnAKeyStoringNothing) {
+  std::unique_ptr<Process> saver = Start({"SP"});
+  ASSERT_TRUE(Eventually([&] { return client_->ChildCount(client_->Root()) == 1; })) << Output();
+  std::this_thread::sleep_for(2200ms);  // past the first allowance tick, when /s would close
+  for (int i = 0; i < 10; ++i) MovePointer(300 + i * 4, 200 + i * 3);
+  std::this_thread::sleep_for(300ms);
+  EXPECT_TRUE(saver->Running());
+  XDoTool("key x");  // to the window under the pointer
+  EXPECT_EQ(saver->WaitFor(3000ms), 0);
+  EXPECT_GT(StepsReported(), 20);
+  EXPECT_FALSE(StoredSetting(kCrcCheckedValue).has_value());
+}
+
 TEST_F(DisplayTest, AStoredTimerIntervalOfOneHundredHalvesTheTickRate) {
   const auto steps_in = [this](std::chrono::milliseconds period) {
     std::unique_ptr<Process> saver = Start({"/s"});
