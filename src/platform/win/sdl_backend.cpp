@@ -182,6 +182,9 @@ private:
     const WindowHandle handle = info.info.x11.window;
     windows_[handle] = NativeWindow{sdl, false, false, false, nullptr};
     SDL_RaiseWindow(sdl);
+    // A saver covering the screen takes the keyboard and the pointer, so that every key
+    // and movement reaches it whichever window had the focus before.
+    SDL_SetWindowGrab(sdl, SDL_TRUE);
     return handle;
   }
 
@@ -302,6 +305,7 @@ std::unique_ptr<WindowBackend> OpenDisplayBackend() {
   // Pictures go straight to the X server (shared memory where it can); without this SDL
   // may route them through a software OpenGL renderer at many times the cost.
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  SDL_SetHint(SDL_HINT_GRAB_KEYBOARD, "1");
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     XCloseDisplay(watcher);
     return nullptr;
@@ -368,8 +372,13 @@ MessageBoxResult SdlMessageBoxes::Show(const MessageBoxRequest& request) {
                                 static_cast<int>(buttons.size()),
                                 buttons.data(),
                                 nullptr};
+  // A saver window holding the keyboard would keep it from the box.
+  SDL_Window* grabbing = SDL_WasInit(SDL_INIT_VIDEO) != 0 ? SDL_GetGrabbedWindow() : nullptr;
+  if (grabbing != nullptr) SDL_SetWindowGrab(grabbing, SDL_FALSE);
   int pressed = -1;
-  if (SDL_ShowMessageBox(&data, &pressed) != 0 || pressed < 0) return StderrMessageBoxes().Show(request);
+  const int shown = SDL_ShowMessageBox(&data, &pressed);
+  if (grabbing != nullptr) SDL_SetWindowGrab(grabbing, SDL_TRUE);
+  if (shown != 0 || pressed < 0) return StderrMessageBoxes().Show(request);
   return static_cast<MessageBoxResult>(pressed);
 }
 
