@@ -271,7 +271,7 @@ TEST_F(WindowSystemTest, WhatIsDrawnReachesTheScreenOnceAfterTheMessage) {
   EXPECT_EQ(backend_->Find(window)->Presented, 1);  // nothing drawn, nothing shown
 }
 
-TEST_F(WindowSystemTest, OnlyTheBandsOfRowsThatChangedAreSentAgain) {
+TEST_F(WindowSystemTest, OnlyTheChangedPartsOfBandsOfRowsAreSentAgain) {
   const WindowHandle window = Popup();
   const auto draw = [&](const std::vector<Rect>& rects, TColor color) {
     windows_->PostMessage(window, WM_KEYUP);
@@ -291,12 +291,15 @@ TEST_F(WindowSystemTest, OnlyTheBandsOfRowsThatChangedAreSentAgain) {
 
   draw({Rect{3, 5, 9, 8}, Rect{40, 20, 41, 21}, Rect{0, 21, 2, 23}}, RGB(9, 9, 9));
   ASSERT_EQ(backend_->Find(window)->Presented, 2);
-  EXPECT_EQ(backend_->Find(window)->LastChanged, (std::vector<Rect>{{0, 5, 64, 8}, {0, 20, 64, 23}}));
+  // Rows 20 to 22 form one band as wide as the changes in its rows together.
+  EXPECT_EQ(backend_->Find(window)->LastChanged, (std::vector<Rect>{{3, 5, 9, 8}, {0, 20, 41, 23}}));
 
   draw({Rect{3, 5, 9, 8}}, RGB(9, 9, 9));  // the same pixels again: nothing to send
   EXPECT_EQ(backend_->Find(window)->Presented, 2);
-  draw({Rect{0, 47, 1, 48}}, RGB(1, 2, 3));
+  draw({Rect{0, 47, 1, 48}, Rect{63, 47, 64, 48}}, RGB(1, 2, 3));
   EXPECT_EQ(backend_->Find(window)->LastChanged, (std::vector<Rect>{{0, 47, 64, 48}}));
+  draw({Rect{5, 6, 7, 7}}, RGB(9, 9, 10));  // inside the earlier change: only its own pixels
+  EXPECT_EQ(backend_->Find(window)->LastChanged, (std::vector<Rect>{{5, 6, 7, 7}}));
   EXPECT_EQ(backend_->Find(window)->LastPicture.GetPixel(4, 6), RGB(9, 9, 9));
 }
 

@@ -121,14 +121,18 @@ public:
       return;
     }
     std::vector<SDL_Rect> rects;
+    const int bytes_per_pixel = surface->format->BytesPerPixel;
     for (const Rect& band : changed) {
       const int top = std::clamp(band.Top, 0, height);
       const int bottom = std::clamp(band.Bottom, 0, height);
-      if (bottom <= top) continue;
-      auto* pixels = static_cast<std::uint8_t*>(surface->pixels) + static_cast<std::ptrdiff_t>(top) * surface->pitch;
-      SDL_ConvertPixels(width, bottom - top, SDL_PIXELFORMAT_RGB888, picture.ScanLine(top), picture.Stride(),
-                        surface->format->format, pixels, surface->pitch);
-      rects.push_back(SDL_Rect{0, top, width, bottom - top});
+      const int left = std::clamp(band.Left, 0, width);
+      const int right = std::clamp(band.Right, 0, width);
+      if (bottom <= top || right <= left) continue;
+      auto* pixels = static_cast<std::uint8_t*>(surface->pixels) + static_cast<std::ptrdiff_t>(top) * surface->pitch +
+                     static_cast<std::ptrdiff_t>(left) * bytes_per_pixel;
+      SDL_ConvertPixels(right - left, bottom - top, SDL_PIXELFORMAT_RGB888, picture.ScanLine(top) + left * 4,
+                        picture.Stride(), surface->format->format, pixels, surface->pitch);
+      rects.push_back(SDL_Rect{left, top, right - left, bottom - top});
     }
     if (!rects.empty()) SDL_UpdateWindowSurfaceRects(found->second.Sdl, rects.data(), static_cast<int>(rects.size()));
   }

@@ -293,19 +293,41 @@ std::optional<TWindowDeviceContext> TWindowSystem::GetDC(WindowHandle window) {
 }
 
 namespace {
-// Full-width bands of the rows where picture differs from shown (all rows when the
-// sizes differ), top to bottom.
+std::uint32_t PixelAt(const std::uint8_t* row, int x) {
+  std::uint32_t pixel = 0;
+  std::memcpy(&pixel, row + static_cast<std::ptrdiff_t>(x) * 4, sizeof pixel);
+  return pixel;
+}
+
+// The columns [first, last) where two rows of 32-bit pixels differ; first == last when
+// they are equal.
+std::pair<int, int> ChangedColumns(const std::uint8_t* row, const std::uint8_t* shown, int width) {
+  int first = 0;
+  while (first < width && PixelAt(row, first) == PixelAt(shown, first)) ++first;
+  int last = width;
+  while (last > first && PixelAt(row, last - 1) == PixelAt(shown, last - 1)) --last;
+  return {first, last};
+}
+
+// Bands of consecutive changed rows, each as wide as the changes in its rows (the whole
+// picture when it cannot be compared with what was shown), top to bottom.
 std::vector<Rect> ChangedBands(const TBitmap& picture, const TBitmap& shown) {
-  std::vector<Rect> bands;
   const bool comparable = shown.Width() == picture.Width() && shown.Height() == picture.Height() &&
-                          shown.Format() == picture.Format();
-  const auto row_bytes = static_cast<std::size_t>(picture.Stride());
+                          shown.Format() == PixelFormat::Bits32 && picture.Format() == PixelFormat::Bits32;
+  if (!comparable) return {picture.BoundsRect()};
+  std::vector<Rect> bands;
+  const auto row_bytes = static_cast<std::size_t>(picture.Width()) * 4;
   for (int y = 0; y < picture.Height(); ++y) {
-    if (comparable && std::memcmp(picture.ScanLine(y), shown.ScanLine(y), row_bytes) == 0) continue;
+    if (std::memcmp(picture.ScanLine(y), shown.ScanLine(y), row_bytes) == 0) continue;  // the usual case, fast
+    const auto [first, last] = ChangedColumns(picture.ScanLine(y), shown.ScanLine(y), picture.Width());
+    if (first == last) continue;
     if (!bands.empty() && bands.back().Bottom == y) {
-      bands.back().Bottom = y + 1;
+      Rect& band = bands.back();
+      band.Left = std::min(band.Left, first);
+      band.Right = std::max(band.Right, last);
+      band.Bottom = y + 1;
     } else {
-      bands.push_back(Rect{0, y, picture.Width(), y + 1});
+      bands.push_back(Rect{first, y, last, y + 1});
     }
   }
   return bands;
@@ -319,13 +341,16 @@ void TWindowSystem::PresentDrawnWindows() {
     const std::vector<Rect> changed = ChangedBands(window->Surface, window->Shown);
     if (changed.empty()) continue;
     backend_->Present(handle, window->Surface, changed);
-    if (window->Shown.Width() != window->Surface.Width() || window->Shown.Height() != window->Surface.Height()) {
+    if (window->Shown.Width() != window->Surface.Width() || window->Shown.Height() != window->Surface.Height() ||
+        window->Surface.Format() != PixelFormat::Bits32) {
       window->Shown.Assign(window->Surface);
       continue;
     }
     for (const Rect& band : changed) {
+      const auto offset = static_cast<std::size_t>(band.Left) * 4;
+      const auto bytes = static_cast<std::size_t>(band.Width()) * 4;
       for (int y = band.Top; y < band.Bottom; ++y) {
-        std::memcpy(window->Shown.ScanLine(y), window->Surface.ScanLine(y), static_cast<std::size_t>(window->Surface.Stride()));
+        std::memcpy(window->Shown.ScanLine(y) + offset, window->Surface.ScanLine(y) + offset, bytes);
       }
     }
   }

@@ -59,8 +59,8 @@ public:
   // The client rectangle (left and top 0) of any window, ours or another program's;
   // empty when there is no such window.
   virtual std::optional<Rect> ClientRect(WindowHandle window) = 0;
-  // Shows the window's picture on screen; only the changed bands of rows (full-width
-  // rectangles, top to bottom) differ from what was shown before.
+  // Shows the window's picture on screen; only the rectangles in changed (bands of
+  // consecutive rows, top to bottom) differ from what was shown before.
   virtual void Present(WindowHandle window, const TBitmap& picture, const std::vector<Rect>& changed) = 0;
   virtual void SetCursorVisible(WindowHandle window, bool visible) = 0;
   // Waits at most timeout milliseconds (nullopt: as long as it takes) for input and
