@@ -9,6 +9,7 @@
 #include "host/host_state.h"
 #include "platform/gdi/canvas.h"
 #include "playback/frame.h"
+#include "playback/gif_frame.h"
 
 namespace velquora {
 
@@ -95,15 +96,17 @@ void DrawPicture(TFrame& frame, TBitmap& target, const Placement& p, bool unitSc
 
 }  // namespace
 
-void TFrame::Prepare([[maybe_unused]] std::int32_t imageIndex) {
+void TFrame::Prepare(std::int32_t imageIndex) {
   Changed = false;
   if (!Animated || std::holds_alternative<std::monostate>(Animation)) return;
   try {
     switch (static_cast<TPayloadKind>(AnimationKind)) {
       case TPayloadKind::Gif:
+        if (TGifFile* gif = GifAnimation()) PrepareGifFrame(*this, *gif, imageIndex);
+        break;
       case TPayloadKind::Avi:
-        // Each animation source renders its next image (or image imageIndex) into
-        // Picture here, in the branch its source brings along.
+        // The AVI source renders its next image (or image imageIndex) into Picture
+        // here, in the branch that source brings along.
         break;
       case TPayloadKind::Jpeg:
         break;  // a JPEG picture is still
