@@ -12,14 +12,13 @@ namespace velquora {
 TSaverWindow::TSaverWindow(HostState& host, SaverWindowServices services)
     : host_(host), services_(std::move(services)) {}
 
-TWindowClass TSaverWindow::WindowClass() const {
+TWindowClass TSaverWindow::WindowClass() {
   TWindowClass window_class;
   window_class.Style = kSaverClassStyle;
   window_class.ClassName = kSaverClassName;
   window_class.Cursor = host_.SaverClassCursor == ClassCursor::Arrow ? CursorShape::Arrow : CursorShape::None;
-  TSaverWindow* self = const_cast<TSaverWindow*>(this);
-  window_class.Procedure = [self](WindowHandle window, UINT message, WPARAM w_param, LPARAM l_param) {
-    return self->WindowProc(window, message, w_param, l_param);
+  window_class.Procedure = [this](WindowHandle window, UINT message, WPARAM w_param, LPARAM l_param) {
+    return WindowProc(window, message, w_param, l_param);
   };
   return window_class;
 }

@@ -45,7 +45,7 @@ public:
   TSaverWindow(HostState& host, SaverWindowServices services);
 
   // The saver window class with this object's window procedure and the mode's cursor.
-  TWindowClass WindowClass() const;
+  TWindowClass WindowClass();
   LRESULT WindowProc(WindowHandle window, UINT message, WPARAM w_param, LPARAM l_param);
 
   // PasswordCheckWindow
