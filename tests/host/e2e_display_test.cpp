@@ -2,6 +2,7 @@
 // window, inside another client's window as a preview, and in a daemon's window, and
 // what reaches the screen is compared with an off-screen render of the same scene.
 #include <fcntl.h>
+#include <poll.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
@@ -55,8 +56,9 @@ std::optional<fs::path> FindInPath(const std::string& name) {
 // A child process with its own environment; killed if still running at the end.
 class Process {
 public:
+  // fd_3, when given, becomes the child's descriptor 3.
   Process(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
-          const fs::path& output = "/dev/null") {
+          const fs::path& output = "/dev/null", int fd_3 = -1) {
     std::vector<char*> argv;
     for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
@@ -67,6 +69,7 @@ public:
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    if (fd_3 >= 0) posix_spawn_file_actions_adddup2(&actions, fd_3, 3);
     if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) pid_ = -1;
     posix_spawn_file_actions_destroy(&actions);
   }
@@ -147,28 +150,27 @@ TBitmap RenderOffScreen(const fs::path& saver, int width, int height) {
 // One Xvfb for the whole suite, on a display number nobody uses.
 class DisplayTest : public ::testing::Test {
 protected:
+  // Xvfb picks a free display number itself and writes it to descriptor 3, so that test
+  // programs running side by side never race for one.
   static void SetUpTestSuite() {
     const std::optional<fs::path> xvfb = FindInPath("Xvfb");
     if (!xvfb) return;
-    for (int number = 91; number < 140; ++number) {
-      if (fs::exists("/tmp/.X11-unix/X" + std::to_string(number)) ||
-          fs::exists("/tmp/.X" + std::to_string(number) + "-lock")) {
-        continue;
-      }
-      display_ = new std::string(":" + std::to_string(number));
-      server_ = new Process({xvfb->string(), *display_, "-screen", "0", "640x480x24", "-nolisten", "tcp", "-noreset"},
-                            {"PATH=/usr/bin:/bin"});
-      // Another test program may have taken the number a moment earlier: then this
-      // server ends at once, and the next number is tried.
-      if (Eventually([] { return !server_->Running() || TX11Client::Connect(*display_) != nullptr; }, 5000ms) &&
-          server_->Running()) {
-        return;
-      }
-      delete server_;
-      delete display_;
-      server_ = nullptr;
-      display_ = nullptr;
+    int number_pipe[2];
+    if (pipe2(number_pipe, O_CLOEXEC) != 0) return;
+    server_ = new Process({xvfb->string(), "-displayfd", "3", "-screen", "0", "640x480x24", "-nolisten", "tcp",
+                           "-noreset"},
+                          {"PATH=/usr/bin:/bin"}, "/dev/null", number_pipe[1]);
+    close(number_pipe[1]);
+    std::string number;
+    pollfd readable{number_pipe[0], POLLIN, 0};
+    char digit = 0;
+    while (poll(&readable, 1, 5000) > 0 && read(number_pipe[0], &digit, 1) == 1 && digit != '\n') number += digit;
+    close(number_pipe[0]);
+    if (!number.empty()) {
+      display_ = new std::string(":" + number);
+      if (Eventually([] { return TX11Client::Connect(*display_) != nullptr; }, 5000ms)) return;
     }
+    TearDownTestSuite();
   }
   static void TearDownTestSuite() {
     if (server_ != nullptr) {
