@@ -4,8 +4,6 @@
 
 namespace velquora {
 
-bool Intersects(const Rect& a, const Rect& b) { return !Intersection(a, b).IsEmpty(); }
-
 void GrowOver(std::vector<Rect>& dirty, const Rect& rect) {
   for (Rect& d : dirty) {
     if (Intersects(d, rect)) d = Union(d, rect);

@@ -8,8 +8,12 @@
 
 namespace velquora {
 
-// Whether the two rectangles share at least one pixel.
-bool Intersects(const Rect& a, const Rect& b);
+// Whether the two rectangles share at least one pixel (the common part of the two is
+// not empty). Inline: the growing passes ask it for every sprite and rectangle.
+inline bool Intersects(const Rect& a, const Rect& b) {
+  return a.Left < b.Right && b.Left < a.Right && a.Left < a.Right && b.Left < b.Right &&  //
+         a.Top < b.Bottom && b.Top < a.Bottom && a.Top < a.Bottom && b.Top < b.Bottom;
+}
 
 // Every rectangle of dirty that intersects rect becomes its union with rect.
 void GrowOver(std::vector<Rect>& dirty, const Rect& rect);

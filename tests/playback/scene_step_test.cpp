@@ -89,6 +89,24 @@ TEST(DirtyRects, MergePassJoinsTheFirstIntersectingRectangleOfEach) {
   }
 }
 
+TEST(DirtyRects, IntersectsMeansACommonPartThatIsNotEmpty) {
+  // Every rectangle pair over a small grid of corners, against the common part.
+  const std::int32_t edges[] = {-1, 0, 1, 2, 3};
+  std::vector<Rect> rects;
+  for (const std::int32_t left : edges) {
+    for (const std::int32_t right : edges) {
+      for (const std::int32_t top : {0, 2}) rects.push_back(Rect{left, top, right, top + 1 + (left & 1)});
+    }
+  }
+  for (const Rect& a : rects) {
+    for (const Rect& b : rects) {
+      EXPECT_EQ(Intersects(a, b), !Intersection(a, b).IsEmpty())
+          << a.Left << "," << a.Top << "," << a.Right << "," << a.Bottom << " / " << b.Left << "," << b.Top << ","
+          << b.Right << "," << b.Bottom;
+    }
+  }
+}
+
 TEST(DirtyRects, GrowOverWidensOnlyTheRectanglesThatMeetTheSprite) {
   std::vector<Rect> dirty = {{0, 0, 10, 10}, {30, 30, 40, 40}, {0, 0, 0, 0}};
   GrowOver(dirty, Rect{8, 8, 20, 12});
