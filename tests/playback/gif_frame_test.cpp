@@ -18,6 +18,9 @@
 #include "playback/sprite.h"
 #include "playback/start_and_finish.h"
 #include "scene_builder.h"
+#include "scene_file/read_version.h"
+#include "scene_file/sprite_reader.h"
+#include "sprite_writer.h"
 
 namespace velquora {
 namespace {
@@ -372,6 +375,23 @@ TEST_F(GifFrame, ImageRenderedBeforeTheFirstDrawComposesOntoTheReadersImage) {
   EXPECT_EQ(target.GetPixel(0, 0), TableColor(0));
   EXPECT_EQ(target.GetPixel(1, 0), TableColor(0));
   EXPECT_EQ(target.GetPixel(1, 1), TableColor(1));
+}
+
+TEST_F(GifFrame, GifReadFromAFrameRecordPlaysAtTheTimersPace) {
+  // The reader's own set-up of a GIF payload: delay 20 at interval 50 gives 4 ticks per
+  // image, so image 2 arrives at tick 4 and image 3 at tick 8.
+  FrameSpec spec;
+  spec.Animated = true;
+  spec.AnimationKind = static_cast<std::int32_t>(TPayloadKind::Gif);
+  spec.Payload = CountingGif(3, 20);
+  TMemoryStream record;
+  WriteFrameRecord(record, spec, kNewestReadVersion);
+  record.SetPosition(0);
+  ScopedReadVersion version(kNewestReadVersion);
+  TFrame& frame = sprite.AddFrame();
+  ReadFrameRecord(frame, record);
+  ASSERT_NE(frame.GifAnimation(), nullptr);
+  EXPECT_EQ(AdvanceTicks(frame, 8).Shown, (std::vector<int>{0, 0, 0, 1, 1, 1, 1, 2}));
 }
 
 }  // namespace
