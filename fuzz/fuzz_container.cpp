@@ -14,24 +14,14 @@
 #include <string>
 
 #include "core/memory_stream.h"
+#include "fuzz_temp_directory.h"
 #include "host/saver_checksum.h"
 #include "playback/scene.h"
 #include "recording_message_boxes.h"
 #include "scene_file/read_version.h"
 
-namespace {
-std::filesystem::path g_temp_directory;
-}  // namespace
-
 extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
-  std::string pattern = (std::filesystem::temp_directory_path() / "fuzz_container_XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) std::abort();
-  g_temp_directory = pattern;
-  setenv("TMPDIR", pattern.c_str(), 1);
-  std::atexit([] {
-    std::error_code ignored;
-    std::filesystem::remove_all(g_temp_directory, ignored);
-  });
+  velquora::UseOwnTemporaryDirectory("fuzz_container");
   velquora::SetMessageBoxes(std::make_shared<velquora::SilentMessageBoxes>());
   return 0;
 }
@@ -46,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (ReadVersion() != kNewestReadVersion) std::abort();
     if (!scene.LoadFailed && (scene.FileVersion < 1 || scene.FileVersion > 16)) std::abort();
   }
-  if (!std::filesystem::is_empty(g_temp_directory)) std::abort();  // a copy outlived its scene
+  if (!std::filesystem::is_empty(OwnTemporaryDirectory())) std::abort();  // a copy outlived its scene
 
   TMemoryStream file(bytes);
   const SaverFileChecksum checksum = ComputeSaverFileChecksum(file);

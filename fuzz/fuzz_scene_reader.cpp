@@ -14,23 +14,13 @@
 
 #include "core/exceptions.h"
 #include "core/memory_stream.h"
+#include "fuzz_temp_directory.h"
 #include "host/resource_probe.h"
 #include "playback/scene.h"
 #include "scene_file/read_version.h"
 
-namespace {
-std::filesystem::path g_temp_directory;
-}  // namespace
-
 extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
-  std::string pattern = (std::filesystem::temp_directory_path() / "fuzz_scene_reader_XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) std::abort();
-  g_temp_directory = pattern;
-  setenv("TMPDIR", pattern.c_str(), 1);
-  std::atexit([] {
-    std::error_code ignored;
-    std::filesystem::remove_all(g_temp_directory, ignored);
-  });
+  velquora::UseOwnTemporaryDirectory("fuzz_scene_reader");
   return 0;
 }
 
@@ -49,6 +39,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const Exception&) {
     }
   }
-  if (!std::filesystem::is_empty(g_temp_directory)) std::abort();  // a copy outlived its scene
+  if (!std::filesystem::is_empty(OwnTemporaryDirectory())) std::abort();  // a copy outlived its scene
   return 0;
 }

@@ -15,12 +15,12 @@
 #include <string>
 
 #include "core/memory_stream.h"
+#include "fuzz_temp_directory.h"
 #include "platform/gdi/bitmap.h"
 #include "playback/scene.h"
 #include "recording_message_boxes.h"
 
 namespace {
-std::filesystem::path g_temp_directory;
 
 constexpr int kSteps = 12;
 constexpr int kMaxSide = 96;
@@ -34,14 +34,7 @@ void CheckCounters(const velquora::TVelquoraScene& scene, std::int32_t steps_bef
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
-  std::string pattern = (std::filesystem::temp_directory_path() / "fuzz_scene_step_XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) std::abort();
-  g_temp_directory = pattern;
-  setenv("TMPDIR", pattern.c_str(), 1);
-  std::atexit([] {
-    std::error_code ignored;
-    std::filesystem::remove_all(g_temp_directory, ignored);
-  });
+  velquora::UseOwnTemporaryDirectory("fuzz_scene_step");
   velquora::SetMessageBoxes(std::make_shared<velquora::SilentMessageBoxes>());
   return 0;
 }
