@@ -50,20 +50,21 @@ bool TSaverPassword::AskForPassword(PasswordCheckWindow& window) {
   return entered;
 }
 
-void ChangeSaverPassword(TModuleLoader& modules, WindowHandle parent) {
+bool ChangeSaverPassword(TModuleLoader& modules, WindowHandle parent) {
   try {
     const std::unique_ptr<TModule> module = modules.LoadSystemModule(kPasswordChangeModule);
-    if (!module) return;
+    if (!module) return false;
     void* procedure = module->Procedure(kChangePasswordExport);
-    if (procedure == nullptr) return;
+    if (procedure == nullptr) return false;
     reinterpret_cast<PwdChangePasswordProcedure>(procedure)(kPasswordProvider, parent, 0, 0);
+    return true;
   } catch (const std::exception&) {
-    // The change fails silently.
+    return true;  // the dialog was there; its failure is silent
   }
 }
 
-void ChangeSaverPassword(const HostState& host, TModuleLoader& modules) {
-  ChangeSaverPassword(modules, ParseWindowHandle(host.Argument(2)));
+bool ChangeSaverPassword(const HostState& host, TModuleLoader& modules) {
+  return ChangeSaverPassword(modules, ParseWindowHandle(host.Argument(2)));
 }
 
 }  // namespace velquora

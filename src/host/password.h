@@ -65,10 +65,11 @@ private:
 };
 
 // Opens the system's password change dialog for the saver password provider with the
-// given parent window. Does nothing where the module or its export is missing.
-void ChangeSaverPassword(TModuleLoader& modules, WindowHandle parent);
+// given parent window. Does nothing where the module or its export is missing. Returns
+// whether the system had the dialog.
+bool ChangeSaverPassword(TModuleLoader& modules, WindowHandle parent);
 // The whole of ChangePassword mode: the parent window is argument 2 of the command line
 // as a decimal number (0 when absent or not a number).
-void ChangeSaverPassword(const HostState& host, TModuleLoader& modules);
+bool ChangeSaverPassword(const HostState& host, TModuleLoader& modules);
 
 }  // namespace velquora

@@ -29,7 +29,7 @@ void HeadlessFrontEnd::RunSettingsDialog(HostState& host) {
 }
 
 void HeadlessFrontEnd::ChangePassword(HostState& host) {
-  ChangeSaverPassword(host, SystemModules());  // the system's change dialog, where it has one
+  if (ChangeSaverPassword(host, SystemModules())) return;  // the system's change dialog
   notes_ << "velquora-saver: ChangePassword mode: there is no saver password to change on this system\n";
 }
 

@@ -245,7 +245,7 @@ TEST_F(PasswordTest, TheChangeDialogGetsTheProviderAndTheParentFromArgumentTwo) 
     host.Mode = HostMode::ChangePassword;
     host.Arguments = arguments;
     calls.clear();
-    ChangeSaverPassword(host, loader_);
+    EXPECT_TRUE(ChangeSaverPassword(host, loader_));
     EXPECT_EQ(calls, (std::vector<ChangeCall>{{"SCRSAVE", parent, 0, 0}})) << arguments.size();
   }
   EXPECT_EQ(loader_.loaded, 0);
@@ -256,11 +256,11 @@ TEST_F(PasswordTest, WithoutTheModuleOrItsExportTheChangeDoesNothing) {
   int calls = 0;
   g_change = [&calls](const char*, WindowHandle, std::uint32_t, std::uint32_t) { return ++calls, 0u; };
   loader_.modules["MPR.DLL"].clear();
-  ChangeSaverPassword(loader_, 1234);
+  EXPECT_FALSE(ChangeSaverPassword(loader_, 1234));
   EXPECT_EQ(loader_.loaded, 0);
   loader_.modules.clear();
-  ChangeSaverPassword(loader_, 1234);
-  ChangeSaverPassword(SystemModules(), 1234);
+  EXPECT_FALSE(ChangeSaverPassword(loader_, 1234));
+  EXPECT_FALSE(ChangeSaverPassword(SystemModules(), 1234));
   EXPECT_EQ(calls, 0);
   EXPECT_EQ(loader_.loads, (std::vector<std::string>{"MPR.DLL", "MPR.DLL"}));
 }
