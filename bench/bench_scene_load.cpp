@@ -48,9 +48,9 @@ const std::vector<std::uint8_t>& Records() {
 }
 
 std::vector<std::uint8_t> Container(bool compressed) {
-  ContainerSpec spec;
-  spec.Compressed = compressed;
-  return WriteContainer(Records(), spec);
+  ContainerSpec design;
+  design.Compressed = compressed;
+  return WriteContainer(Records(), design);
 }
 
 void LoadContainer(benchmark::State& state, bool compressed) {

@@ -10,24 +10,24 @@
 namespace velquora {
 
 namespace {
-std::string SignatureOf(const ContainerSpec& spec) {
-  if (spec.Signature) return *spec.Signature;
-  if (spec.Version < 1 || spec.Version > static_cast<std::int32_t>(SceneSignatures.size())) {
-    throw EWriteError("No signature for version " + std::to_string(spec.Version));
+std::string SignatureOf(const ContainerSpec& design) {
+  if (design.Signature) return *design.Signature;
+  if (design.Version < 1 || design.Version > static_cast<std::int32_t>(SceneSignatures.size())) {
+    throw EWriteError("No signature for version " + std::to_string(design.Version));
   }
-  return std::string(SceneSignatures[static_cast<std::size_t>(spec.Version - 1)]);
+  return std::string(SceneSignatures[static_cast<std::size_t>(design.Version - 1)]);
 }
 
-void WritePreview(TStream& out, const ContainerSpec& spec) {
-  if (!spec.Preview) return;
+void WritePreview(TStream& out, const ContainerSpec& design) {
+  if (!design.Preview) return;
   WriteShortString(out, std::string(kPreviewMarker));
-  WriteInt32(out, spec.PreviewLength.value_or(static_cast<std::int32_t>(spec.Preview->size())));
-  out.WriteBuffer(spec.Preview->data(), spec.Preview->size());
+  WriteInt32(out, design.PreviewLength.value_or(static_cast<std::int32_t>(design.Preview->size())));
+  out.WriteBuffer(design.Preview->data(), design.Preview->size());
 }
 
-void WriteBlocks(TStream& out, std::span<const std::uint8_t> records, const ContainerSpec& spec) {
-  const std::vector<StoredBlockSpec> blocks = spec.Blocks ? *spec.Blocks : EncodeRecordBlocks(records, spec.BlockSize);
-  WriteInt32(out, spec.BlockCount.value_or(static_cast<std::int32_t>(blocks.size())));
+void WriteBlocks(TStream& out, std::span<const std::uint8_t> records, const ContainerSpec& design) {
+  const std::vector<StoredBlockSpec> blocks = design.Blocks ? *design.Blocks : EncodeRecordBlocks(records, design.BlockSize);
+  WriteInt32(out, design.BlockCount.value_or(static_cast<std::int32_t>(blocks.size())));
   for (const StoredBlockSpec& block : blocks) {
     WriteInt32(out, block.StoredLength.value_or(static_cast<std::int32_t>(block.Bytes.size())));
     out.WriteBuffer(block.Bytes.data(), block.Bytes.size());
@@ -45,17 +45,17 @@ std::vector<StoredBlockSpec> EncodeRecordBlocks(std::span<const std::uint8_t> re
   return blocks;
 }
 
-std::vector<std::uint8_t> WriteContainer(std::span<const std::uint8_t> records, const ContainerSpec& spec) {
+std::vector<std::uint8_t> WriteContainer(std::span<const std::uint8_t> records, const ContainerSpec& design) {
   TMemoryStream out;
-  WriteByte(out, spec.Compressed ? spec.CompressedFlag : 0);
-  WriteShortString(out, SignatureOf(spec));
-  WritePreview(out, spec);
-  if (spec.WriteParameters.value_or(spec.Version >= kFirstVersionWithCompressorParameters)) {
-    WriteInt32(out, spec.RingSize);
-    WriteInt32(out, spec.LookAhead);
+  WriteByte(out, design.Compressed ? design.CompressedFlag : 0);
+  WriteShortString(out, SignatureOf(design));
+  WritePreview(out, design);
+  if (design.WriteParameters.value_or(design.Version >= kFirstVersionWithCompressorParameters)) {
+    WriteInt32(out, design.RingSize);
+    WriteInt32(out, design.LookAhead);
   }
-  if (spec.Compressed) {
-    WriteBlocks(out, records, spec);
+  if (design.Compressed) {
+    WriteBlocks(out, records, design);
   } else {
     out.WriteBuffer(records.data(), records.size());
   }

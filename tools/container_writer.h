@@ -34,7 +34,7 @@ struct ContainerSpec {
 };
 
 // The container holding the record stream.
-std::vector<std::uint8_t> WriteContainer(std::span<const std::uint8_t> records, const ContainerSpec& spec = {});
+std::vector<std::uint8_t> WriteContainer(std::span<const std::uint8_t> records, const ContainerSpec& design = {});
 
 // The record stream cut into blocks of at most block_size bytes, each LZH-encoded.
 std::vector<StoredBlockSpec> EncodeRecordBlocks(std::span<const std::uint8_t> records, std::size_t block_size);

@@ -60,11 +60,11 @@ std::optional<SampleOptions> ParseArguments(const std::vector<std::string>& argu
 
 std::vector<std::uint8_t> SampleContainer(const SampleOptions& options) {
   const std::vector<std::uint8_t> records = velquora::WriteSceneRecords(velquora::SceneSpec{}, options.version);
-  velquora::ContainerSpec spec;
-  spec.Compressed = options.compressed;
-  spec.Version = options.version;
-  if (options.preview) spec.Preview = std::vector<std::uint8_t>{0xFF, 0xD8, 0xFF, 0xD9};  // an empty JPEG
-  return velquora::WriteContainer(records, spec);
+  velquora::ContainerSpec design;
+  design.Compressed = options.compressed;
+  design.Version = options.version;
+  if (options.preview) design.Preview = std::vector<std::uint8_t>{0xFF, 0xD8, 0xFF, 0xD9};  // an empty JPEG
+  return velquora::WriteContainer(records, design);
 }
 
 // Containers of every kind, each followed by the eight bytes a saver file ends with.

@@ -41,10 +41,10 @@ void AppendLittleEndian(std::vector<std::uint8_t>& bytes, std::uint32_t value) {
 }
 
 std::vector<std::uint8_t> Assemble(std::span<const std::uint8_t> program, std::span<const std::uint8_t> container,
-                                   const SaverFileSpec& spec) {
+                                   const SaverFileSpec& design) {
   std::vector<std::uint8_t> body(program.begin(), program.end());
   body.insert(body.end(), container.begin(), container.end());
-  AppendLittleEndian(body, static_cast<std::uint32_t>(spec.Offset.value_or(static_cast<std::int32_t>(program.size()))));
+  AppendLittleEndian(body, static_cast<std::uint32_t>(design.Offset.value_or(static_cast<std::int32_t>(program.size()))));
   return body;
 }
 
@@ -103,13 +103,13 @@ std::optional<std::uint32_t> SelfConsistentChecksum(std::span<const std::uint8_t
   return std::nullopt;
 }
 
-std::vector<std::uint8_t> WriteSaverFile(std::span<const std::uint8_t> container, const SaverFileSpec& spec) {
-  std::vector<std::uint8_t> program = spec.Program;
-  std::vector<std::uint8_t> body = Assemble(program, container, spec);
-  std::optional<std::uint32_t> checksum = spec.Checksum ? spec.Checksum : ChecksumFor(body);
-  while (!checksum && spec.PadToCheckableLength) {
+std::vector<std::uint8_t> WriteSaverFile(std::span<const std::uint8_t> container, const SaverFileSpec& design) {
+  std::vector<std::uint8_t> program = design.Program;
+  std::vector<std::uint8_t> body = Assemble(program, container, design);
+  std::optional<std::uint32_t> checksum = design.Checksum ? design.Checksum : ChecksumFor(body);
+  while (!checksum && design.PadToCheckableLength) {
     program.push_back(0);
-    body = Assemble(program, container, spec);
+    body = Assemble(program, container, design);
     checksum = ChecksumFor(body);
   }
   if (!checksum) throw std::runtime_error("No consistent checksum for a saver file of this length");

@@ -27,7 +27,7 @@ struct SaverFileSpec {
 };
 
 // The saver file around a container.
-std::vector<std::uint8_t> WriteSaverFile(std::span<const std::uint8_t> container, const SaverFileSpec& spec = {});
+std::vector<std::uint8_t> WriteSaverFile(std::span<const std::uint8_t> container, const SaverFileSpec& design = {});
 
 // The checksum that the file's chunks give, reading the file's own last four bytes as
 // the stored ones; empty when the last chunk holds 1 to 3 bytes or the file is shorter

@@ -127,34 +127,34 @@ TEST(SceneDump, TopLevelHoldsEveryFieldInOrder) {
   EXPECT_EQ(result.status, 0);
 }
 
-void ExpectSceneFields(Json json, const SceneSpec& spec, int version) {
-  EXPECT_EQ(json["TimerInterval"], spec.TimerInterval);
-  EXPECT_EQ(json["CycleLength"], spec.CycleLength);
-  EXPECT_EQ(json["BackgroundMode"], spec.BackgroundMode);
-  EXPECT_EQ(json["BackgroundPictureName"], spec.BackgroundPictureName);
-  EXPECT_EQ(json["GradientFrom"], spec.GradientFrom);
-  EXPECT_EQ(json["GradientTo"], spec.GradientTo);
-  EXPECT_EQ(json["PicturePlacement"], spec.PicturePlacement);
-  EXPECT_EQ(json["RepeatMode"], version >= 11 ? spec.RepeatMode : -1);
-  EXPECT_EQ(json["CloseWhenDone"], version >= 11 && spec.CloseWhenDone);
+void ExpectSceneFields(Json json, const SceneSpec& design, int version) {
+  EXPECT_EQ(json["TimerInterval"], design.TimerInterval);
+  EXPECT_EQ(json["CycleLength"], design.CycleLength);
+  EXPECT_EQ(json["BackgroundMode"], design.BackgroundMode);
+  EXPECT_EQ(json["BackgroundPictureName"], design.BackgroundPictureName);
+  EXPECT_EQ(json["GradientFrom"], design.GradientFrom);
+  EXPECT_EQ(json["GradientTo"], design.GradientTo);
+  EXPECT_EQ(json["PicturePlacement"], design.PicturePlacement);
+  EXPECT_EQ(json["RepeatMode"], version >= 11 ? design.RepeatMode : -1);
+  EXPECT_EQ(json["CloseWhenDone"], version >= 11 && design.CloseWhenDone);
   EXPECT_EQ(json["RunsLeft"], 1);
-  EXPECT_EQ(json["BackgroundColor"], version >= 14 ? spec.BackgroundColor : 0xFFFFFFu);
-  EXPECT_EQ(json["GradientAngle"], version >= 14 ? spec.GradientAngle : 90);
-  EXPECT_EQ(json["BorderWidth"], version >= 14 ? spec.BorderWidth : 0);
-  EXPECT_EQ(json["BorderLightColor"], version >= 14 ? spec.BorderLightColor : 0xC0C0C0u);
-  EXPECT_EQ(json["BorderDarkColor"], version >= 14 ? spec.BorderDarkColor : 0x808080u);
-  EXPECT_EQ(json["CornerDiameter"], version >= 14 ? spec.CornerDiameter : 0);
-  EXPECT_EQ(json["ShowAboutOnExit"], version >= 4 && spec.ShowAboutOnExit);
+  EXPECT_EQ(json["BackgroundColor"], version >= 14 ? design.BackgroundColor : 0xFFFFFFu);
+  EXPECT_EQ(json["GradientAngle"], version >= 14 ? design.GradientAngle : 90);
+  EXPECT_EQ(json["BorderWidth"], version >= 14 ? design.BorderWidth : 0);
+  EXPECT_EQ(json["BorderLightColor"], version >= 14 ? design.BorderLightColor : 0xC0C0C0u);
+  EXPECT_EQ(json["BorderDarkColor"], version >= 14 ? design.BorderDarkColor : 0x808080u);
+  EXPECT_EQ(json["CornerDiameter"], version >= 14 ? design.CornerDiameter : 0);
+  EXPECT_EQ(json["ShowAboutOnExit"], version >= 4 && design.ShowAboutOnExit);
   if (version >= 2) {
-    EXPECT_EQ(json["SettingsCaption"], spec.SettingsCaption);
-    EXPECT_EQ(json["SettingsInfoLines"], Json(spec.SettingsInfoLines));
-    EXPECT_EQ(json["SettingsNoteLines"], Json(spec.SettingsNoteLines));
-    EXPECT_EQ(json["ShowGoButton"], spec.ShowGoButton);
-    EXPECT_EQ(json["SettingsFontName"], spec.SettingsFontName);
-    EXPECT_EQ(json["SettingsFontSize"], spec.SettingsFontSize);
-    EXPECT_EQ(json["AboutLines"], Json(spec.AboutLines));
-    EXPECT_EQ(json["AboutLink"], spec.AboutLink);
-    EXPECT_EQ(json["AboutFontSize"], spec.AboutFontSize);
+    EXPECT_EQ(json["SettingsCaption"], design.SettingsCaption);
+    EXPECT_EQ(json["SettingsInfoLines"], Json(design.SettingsInfoLines));
+    EXPECT_EQ(json["SettingsNoteLines"], Json(design.SettingsNoteLines));
+    EXPECT_EQ(json["ShowGoButton"], design.ShowGoButton);
+    EXPECT_EQ(json["SettingsFontName"], design.SettingsFontName);
+    EXPECT_EQ(json["SettingsFontSize"], design.SettingsFontSize);
+    EXPECT_EQ(json["AboutLines"], Json(design.AboutLines));
+    EXPECT_EQ(json["AboutLink"], design.AboutLink);
+    EXPECT_EQ(json["AboutFontSize"], design.AboutFontSize);
   } else {
     EXPECT_EQ(json["SettingsCaption"], "");
     EXPECT_EQ(json["SettingsInfoLines"], Json::array());
@@ -163,24 +163,24 @@ void ExpectSceneFields(Json json, const SceneSpec& spec, int version) {
 
 TEST(SceneDump, EveryVersionCompressedOrNotShowsTheSceneAsWritten) {
   DumpDirectory directory;
-  const SceneSpec spec = DumpScene();
-  const TBitmap background = LoadBmp(spec.BackgroundBmp);
+  const SceneSpec design = DumpScene();
+  const TBitmap background = LoadBmp(design.BackgroundBmp);
   for (int version = 1; version <= 16; ++version) {
     for (const bool compressed : {false, true}) {
       SCOPED_TRACE(testing::Message() << "version " << version << (compressed ? " compressed" : " plain"));
       ContainerSpec container;
       container.Version = version;
       container.Compressed = compressed;
-      const std::vector<std::uint8_t> saver = WriteSceneSaverFile(spec, container);
+      const std::vector<std::uint8_t> saver = WriteSceneSaverFile(design, container);
       DumpResult result = Dump(directory.Write(saver));
       Json& json = result.json;
       ASSERT_EQ(result.status, 0);
       EXPECT_EQ(json["FileVersion"], version);
       EXPECT_EQ(json["LoadFailed"], false);
       // A compressed record stream is a stream of its own; a plain one is the file.
-      const std::size_t records = WriteSceneRecords(spec, version).size();
+      const std::size_t records = WriteSceneRecords(design, version).size();
       EXPECT_EQ(json["StreamSize"], compressed ? records : saver.size());
-      ExpectSceneFields(json, spec, version);
+      ExpectSceneFields(json, design, version);
 
       Json& picture = json["BackgroundPicture"];
       EXPECT_EQ(picture["Width"], 6);
@@ -207,10 +207,10 @@ TEST(SceneDump, BackgroundBitmapIsThePreparedBackground) {
   // whole 640 x 480 area: pixel (x, y) samples picture pixel ((2x + 1) * 6 / 1280,
   // (2y + 1) * 3 / 960).
   DumpDirectory directory;
-  const SceneSpec spec = DumpScene();
-  ASSERT_EQ(spec.PicturePlacement, 3);
-  Json json = Dump(directory.Write(WriteSceneSaverFile(spec))).json;
-  const TBitmap picture = LoadBmp(spec.BackgroundBmp);
+  const SceneSpec design = DumpScene();
+  ASSERT_EQ(design.PicturePlacement, 3);
+  Json json = Dump(directory.Write(WriteSceneSaverFile(design))).json;
+  const TBitmap picture = LoadBmp(design.BackgroundBmp);
   std::vector<std::uint8_t> colours;
   for (int y = 0; y < 480; ++y) {
     for (int x = 0; x < 640; ++x) {
@@ -226,19 +226,19 @@ TEST(SceneDump, BackgroundBitmapIsThePreparedBackground) {
 
 TEST(SceneDump, EmptyBackgroundPictureLengthShowsTheConstructorPicture) {
   DumpDirectory directory;
-  SceneSpec spec = DumpScene();
-  spec.BackgroundBmp.clear();
-  Json json = Dump(directory.Write(WriteSceneSaverFile(spec))).json;
+  SceneSpec design = DumpScene();
+  design.BackgroundBmp.clear();
+  Json json = Dump(directory.Write(WriteSceneSaverFile(design))).json;
   EXPECT_EQ(json["BackgroundPicture"]["Width"], 100);
   EXPECT_EQ(json["BackgroundPicture"]["Height"], 100);
 }
 
 TEST(SceneDump, TextsAreConvertedToUtf8ThroughTheActiveCodePage) {
   DumpDirectory directory;
-  SceneSpec spec = DumpScene();
-  spec.SettingsCaption = "Caf\xe9 \x80";            // "Café €" in 1252
-  spec.AboutLines = {"\xcf\xf0\xe8\xe2\xe5\xf2"};    // "Привет" in 1251
-  const fs::path saver = directory.Write(WriteSceneSaverFile(spec));
+  SceneSpec design = DumpScene();
+  design.SettingsCaption = "Caf\xe9 \x80";            // "Café €" in 1252
+  design.AboutLines = {"\xcf\xf0\xe8\xe2\xe5\xf2"};    // "Привет" in 1251
+  const fs::path saver = directory.Write(WriteSceneSaverFile(design));
   Json western = Dump(saver).json;
   EXPECT_EQ(western["SettingsCaption"], "Caf\xc3\xa9 \xe2\x82\xac");
   SetActiveCodePage(1251);
@@ -249,9 +249,9 @@ TEST(SceneDump, TextsAreConvertedToUtf8ThroughTheActiveCodePage) {
 
 TEST(SceneDump, EmbeddedAudioShowsItsTemporaryCopy) {
   DumpDirectory directory;
-  SceneSpec spec = DumpScene();
-  spec.AudioFiles[0].Embedded = {'R', 'I', 'F', 'F'};
-  Json json = Dump(directory.Write(WriteSceneSaverFile(spec))).json;
+  SceneSpec design = DumpScene();
+  design.AudioFiles[0].Embedded = {'R', 'I', 'F', 'F'};
+  Json json = Dump(directory.Write(WriteSceneSaverFile(design))).json;
   EXPECT_EQ(json["AudioFiles"][0]["IsTempCopy"], true);
   const std::string name = json["AudioFiles"][0]["FileName"];
   EXPECT_EQ(fs::path(name).filename(), "sea.wav");
@@ -260,16 +260,16 @@ TEST(SceneDump, EmbeddedAudioShowsItsTemporaryCopy) {
 
 TEST(SceneDump, FailedLoadShowsWhatWasReadAndExitsWithOne) {
   DumpDirectory directory;
-  const SceneSpec spec = DumpScene();
-  std::vector<std::uint8_t> records = WriteSceneRecords(spec, 16);
+  const SceneSpec design = DumpScene();
+  std::vector<std::uint8_t> records = WriteSceneRecords(design, 16);
   records.resize(records.size() - 3);  // cut inside the sprite list
   // Compressed, so that the record stream ends where the records end (a plain one would
   // run on into the saver file's last eight bytes).
   DumpResult result = Dump(directory.Write(WriteSaverFile(WriteContainer(records))));
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.json["LoadFailed"], true);
-  EXPECT_EQ(result.json["TimerInterval"], spec.TimerInterval);
-  EXPECT_EQ(result.json["AboutFontName"], spec.AboutFontName);
+  EXPECT_EQ(result.json["TimerInterval"], design.TimerInterval);
+  EXPECT_EQ(result.json["AboutFontName"], design.AboutFontName);
   EXPECT_EQ(result.json["Sprites"].size(), 1u) << "the sprite being read stays";
 }
 

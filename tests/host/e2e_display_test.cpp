@@ -190,13 +190,13 @@ protected:
     ASSERT_NE(client_, nullptr);
     // A painted background with a border around a centred picture: still, so that the
     // screen must equal the render whatever tick it shows.
-    SceneSpec spec;
-    spec.TimerInterval = 50;
-    spec.BackgroundBmp = MakeTestBmp(160, 120, 5);
-    spec.PicturePlacement = 1;
+    SceneSpec design;
+    design.TimerInterval = 50;
+    design.BackgroundBmp = MakeTestBmp(160, 120, 5);
+    design.PicturePlacement = 1;
     ContainerSpec container;
     container.Version = 16;
-    saver_bytes_ = WriteSaverFile(WriteContainer(WriteSceneRecords(spec, 16), container));
+    saver_bytes_ = WriteSaverFile(WriteContainer(WriteSceneRecords(design, 16), container));
     saver_ = dir_.Write("scene.scr", saver_bytes_);
   }
 

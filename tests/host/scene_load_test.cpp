@@ -26,11 +26,11 @@ public:
 std::vector<std::uint8_t> SaverFileWithProgram(std::size_t program_size) {
   ContainerSpec container;
   container.Compressed = false;
-  SaverFileSpec spec;
-  spec.Program.assign(program_size, 0);
-  spec.Checksum = 0;  // not checked here
+  SaverFileSpec design;
+  design.Program.assign(program_size, 0);
+  design.Checksum = 0;  // not checked here
   const std::vector<std::uint8_t> records = {1, 2, 3, 4};
-  return WriteSaverFile(WriteContainer(records, container), spec);
+  return WriteSaverFile(WriteContainer(records, container), design);
 }
 
 TEST(LoadSceneFromSaverFile, FindsTheContainerThroughTheStoredOffset) {
@@ -78,11 +78,11 @@ TEST(LoadSceneFromSaverFile, RaisesWhenTheOffsetCannotBeRead) {
 TEST(LoadSceneFromSaverFile, AnOffsetPastTheEndFailsTheLoad) {
   TestDirectory dir;
   ScopedRecordingMessageBoxes boxes;
-  SaverFileSpec spec;
-  spec.Offset = 1'000'000;
-  spec.Checksum = 0;
+  SaverFileSpec design;
+  design.Offset = 1'000'000;
+  design.Checksum = 0;
   TVelquoraScene scene;
-  LoadSceneFromSaverFile(dir.Write("far.scr", WriteSaverFile(std::vector<std::uint8_t>{0}, spec)).string(), scene, false);
+  LoadSceneFromSaverFile(dir.Write("far.scr", WriteSaverFile(std::vector<std::uint8_t>{0}, design)).string(), scene, false);
   EXPECT_TRUE(scene.LoadFailed);
   EXPECT_EQ(boxes.boxes().shown.size(), 1U);
 }

@@ -36,9 +36,9 @@ std::vector<std::uint8_t> FrameBytes(const FrameSpec& frame, int version) {
 
 TEST(JpegPayload, DecodesIntoThePendingPictureAndKeepsTheBytes) {
   const auto jpeg = ReadJpegTestFile("wuffs/hat.jpeg");
-  FrameSpec spec = JpegFrame(jpeg);
-  spec.FileName = "after.jpg";
-  TMemoryStream stream(FrameBytes(spec, 15));
+  FrameSpec design = JpegFrame(jpeg);
+  design.FileName = "after.jpg";
+  TMemoryStream stream(FrameBytes(design, 15));
   ScopedReadVersion version(15);
   TFrame frame;
   ReadFrameRecord(frame, stream);

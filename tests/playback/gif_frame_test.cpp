@@ -380,12 +380,12 @@ TEST_F(GifFrame, ImageRenderedBeforeTheFirstDrawComposesOntoTheReadersImage) {
 TEST_F(GifFrame, GifReadFromAFrameRecordPlaysAtTheTimersPace) {
   // The reader's own set-up of a GIF payload: delay 20 at interval 50 gives 4 ticks per
   // image, so image 2 arrives at tick 4 and image 3 at tick 8.
-  FrameSpec spec;
-  spec.Animated = true;
-  spec.AnimationKind = static_cast<std::int32_t>(TPayloadKind::Gif);
-  spec.Payload = CountingGif(3, 20);
+  FrameSpec design;
+  design.Animated = true;
+  design.AnimationKind = static_cast<std::int32_t>(TPayloadKind::Gif);
+  design.Payload = CountingGif(3, 20);
   TMemoryStream record;
-  WriteFrameRecord(record, spec, kNewestReadVersion);
+  WriteFrameRecord(record, design, kNewestReadVersion);
   record.SetPosition(0);
   ScopedReadVersion version(kNewestReadVersion);
   TFrame& frame = sprite.AddFrame();

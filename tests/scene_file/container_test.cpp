@@ -134,11 +134,11 @@ class EverySignature : public ::testing::TestWithParam<int> {};
 TEST_P(EverySignature, UncompressedGivesTheVersionIndex) {
   const int version = GetParam();
   const Bytes records = Pattern(300, static_cast<std::uint32_t>(version));
-  ContainerSpec spec;
-  spec.Compressed = false;
-  spec.Signature = kSignatures[static_cast<std::size_t>(version - 1)];
-  spec.WriteParameters = version >= 5;
-  const Loaded loaded = Load(WriteContainer(records, spec));
+  ContainerSpec design;
+  design.Compressed = false;
+  design.Signature = kSignatures[static_cast<std::size_t>(version - 1)];
+  design.WriteParameters = version >= 5;
+  const Loaded loaded = Load(WriteContainer(records, design));
   ExpectLoaded(loaded, records);
   EXPECT_EQ(loaded.scene->FileVersion, version);
   EXPECT_EQ(loaded.scene->SignatureText, kSignatures[static_cast<std::size_t>(version - 1)]);
@@ -148,11 +148,11 @@ TEST_P(EverySignature, UncompressedGivesTheVersionIndex) {
 TEST_P(EverySignature, CompressedDecodesTheBlocks) {
   const int version = GetParam();
   const Bytes records = Pattern(5000, static_cast<std::uint32_t>(version));
-  ContainerSpec spec;
-  spec.Signature = kSignatures[static_cast<std::size_t>(version - 1)];
-  spec.WriteParameters = version >= 5;
-  spec.BlockSize = 1500;
-  const Loaded loaded = Load(WriteContainer(records, spec));
+  ContainerSpec design;
+  design.Signature = kSignatures[static_cast<std::size_t>(version - 1)];
+  design.WriteParameters = version >= 5;
+  design.BlockSize = 1500;
+  const Loaded loaded = Load(WriteContainer(records, design));
   ExpectLoaded(loaded, records);
   EXPECT_EQ(loaded.scene->FileVersion, version);
   EXPECT_EQ(loaded.scene->version_seen, version);
@@ -165,16 +165,16 @@ TEST(LoadFromStream, UnknownSignaturesFailWithoutChangingTheSignatureText) {
   for (const char* signature :
        {"Velquora Scene v.5.2 ", "velquora scene v.5.2", "VELQUORA SCENE V.5.2", "Velquora Scene v.4.0",
         "Velquora Scene v.5.", "Velquora Scene v.5.20", " Velquora Scene v.1.10", ""}) {
-    ContainerSpec spec;
-    spec.Compressed = false;
-    spec.Signature = signature;
-    spec.WriteParameters = true;
+    ContainerSpec design;
+    design.Compressed = false;
+    design.Signature = signature;
+    design.WriteParameters = true;
     Loaded loaded;
     loaded.scene->SignatureText = "previous";
     {
       auto boxes = std::make_shared<RecordingMessageBoxes>();
       ScopedMessageBoxes scope(boxes);
-      TMemoryStream stream(WriteContainer(Pattern(40), spec));
+      TMemoryStream stream(WriteContainer(Pattern(40), design));
       loaded.scene->LoadFromStream(stream);
       loaded.boxes = boxes->shown;
     }
@@ -187,28 +187,28 @@ TEST(LoadFromStream, UnknownSignaturesFailWithoutChangingTheSignatureText) {
 }
 
 TEST(LoadFromStream, ASignatureWithAnEmbeddedNulIsNotTheShorterOne) {
-  ContainerSpec spec;
-  spec.Compressed = false;
-  spec.Signature = std::string("Velquora Scene v.3.1\0", 21);
-  spec.WriteParameters = true;
-  const Loaded loaded = Load(WriteContainer(Pattern(40), spec));
+  ContainerSpec design;
+  design.Compressed = false;
+  design.Signature = std::string("Velquora Scene v.3.1\0", 21);
+  design.WriteParameters = true;
+  const Loaded loaded = Load(WriteContainer(Pattern(40), design));
   ExpectOneFailureBox(loaded);
   EXPECT_EQ(loaded.scene->FileVersion, 0);
 }
 
 TEST(LoadFromStream, TheFailureBoxBelongsToTheOwnerWindow) {
-  ContainerSpec spec;
-  spec.Signature = "unknown";
-  const Loaded loaded = Load(WriteContainer(Pattern(40), spec), Failure::None, 0x4711);
+  ContainerSpec design;
+  design.Signature = "unknown";
+  const Loaded loaded = Load(WriteContainer(Pattern(40), design), Failure::None, 0x4711);
   ExpectOneFailureBox(loaded, 0x4711);
 }
 
 TEST(LoadFromStream, UncompressedRecordsAreReadFromTheGivenStreamAfterTheParameters) {
   const Bytes records = Pattern(64);
-  ContainerSpec spec;
-  spec.Compressed = false;
-  spec.Version = 16;
-  const Bytes container = WriteContainer(records, spec);
+  ContainerSpec design;
+  design.Compressed = false;
+  design.Version = 16;
+  const Bytes container = WriteContainer(records, design);
   RecordingScene scene;
   TMemoryStream stream(container);
   ScopedRecordingMessageBoxes boxes;
@@ -224,11 +224,11 @@ TEST(LoadFromStream, ThePreviewBlockIsSkipped) {
   for (const bool compressed : {false, true}) {
     for (const int version : {3, 4, 16}) {
       for (const std::size_t preview_size : {0UL, 1UL, 5000UL}) {
-        ContainerSpec spec;
-        spec.Compressed = compressed;
-        spec.Version = version;
-        spec.Preview = Pattern(preview_size, 99);
-        const Loaded loaded = Load(WithTrailer(WriteContainer(records, spec)));
+        ContainerSpec design;
+        design.Compressed = compressed;
+        design.Version = version;
+        design.Preview = Pattern(preview_size, 99);
+        const Loaded loaded = Load(WithTrailer(WriteContainer(records, design)));
         const Bytes expected = compressed ? records : Concat(records, WithTrailer({}));
         ExpectLoaded(loaded, expected);
         EXPECT_EQ(loaded.scene->FileVersion, version);
@@ -239,11 +239,11 @@ TEST(LoadFromStream, ThePreviewBlockIsSkipped) {
 
 TEST(LoadFromStream, APreviewLengthOfZeroConsumesMarkerAndLength) {
   const Bytes records = Pattern(30);
-  ContainerSpec spec;
-  spec.Compressed = false;
-  spec.Version = 3;
-  spec.Preview = Bytes{};
-  const Bytes container = WriteContainer(records, spec);
+  ContainerSpec design;
+  design.Compressed = false;
+  design.Version = 3;
+  design.Preview = Bytes{};
+  const Bytes container = WriteContainer(records, design);
   RecordingScene scene;
   TMemoryStream stream(container);
   ScopedRecordingMessageBoxes boxes;
@@ -272,29 +272,29 @@ TEST(LoadFromStream, ANearlyMatchingMarkerIsReadAgainAsTheNextField) {
 
   for (const Bytes& start : near_markers) {
     // Version 3, uncompressed: the record stream follows the signature directly.
-    ContainerSpec spec;
-    spec.Compressed = false;
-    spec.Version = 3;
+    ContainerSpec design;
+    design.Compressed = false;
+    design.Version = 3;
     const Bytes records = Concat(start, Pattern(10));
-    const Loaded loaded = Load(WriteContainer(records, spec));
+    const Loaded loaded = Load(WriteContainer(records, design));
     ExpectLoaded(loaded, records);
   }
 }
 
 TEST(LoadFromStream, FewerThanNineteenBytesAfterTheMarkerLengthFail) {
-  ContainerSpec spec;
-  spec.Compressed = false;
-  spec.Version = 3;
-  ExpectOneFailureBox(Load(WriteContainer(Pattern(19), spec)));
-  ExpectLoaded(Load(WriteContainer(Pattern(20), spec)), Pattern(20));
+  ContainerSpec design;
+  design.Compressed = false;
+  design.Version = 3;
+  ExpectOneFailureBox(Load(WriteContainer(Pattern(19), design)));
+  ExpectLoaded(Load(WriteContainer(Pattern(20), design)), Pattern(20));
 }
 
 TEST(LoadFromStream, ABlockCountOfZeroGivesAnEmptyRecordStream) {
   for (const std::int32_t count : {0, -1, -2147483647 - 1}) {
-    ContainerSpec spec;
-    spec.Blocks = std::vector<StoredBlockSpec>{};
-    spec.BlockCount = count;
-    const Loaded loaded = Load(WithTrailer(WriteContainer({}, spec)));
+    ContainerSpec design;
+    design.Blocks = std::vector<StoredBlockSpec>{};
+    design.BlockCount = count;
+    const Loaded loaded = Load(WithTrailer(WriteContainer({}, design)));
     ExpectLoaded(loaded, Bytes{});
   }
 }
@@ -302,51 +302,51 @@ TEST(LoadFromStream, ABlockCountOfZeroGivesAnEmptyRecordStream) {
 TEST(LoadFromStream, AnEmptyBlockIsSkippedAndDoesNotEndTheList) {
   const Bytes first = Pattern(100, 1);
   const Bytes second = Pattern(80, 2);
-  ContainerSpec spec;
-  spec.Blocks = std::vector<StoredBlockSpec>{{LzhEncodeBlock(first), {}}, {Bytes{}, {}}, {LzhEncodeBlock(second), {}}};
-  ExpectLoaded(Load(WriteContainer({}, spec)), Concat(first, second));
+  ContainerSpec design;
+  design.Blocks = std::vector<StoredBlockSpec>{{LzhEncodeBlock(first), {}}, {Bytes{}, {}}, {LzhEncodeBlock(second), {}}};
+  ExpectLoaded(Load(WriteContainer({}, design)), Concat(first, second));
 }
 
 TEST(LoadFromStream, BlocksAreJoinedInOrder) {
   const Bytes records = Pattern(10007);
-  ContainerSpec spec;
-  spec.BlockSize = 7;
-  ExpectLoaded(Load(WriteContainer(records, spec)), records);
+  ContainerSpec design;
+  design.BlockSize = 7;
+  ExpectLoaded(Load(WriteContainer(records, design)), records);
 }
 
 TEST(LoadFromStream, Version4CompressedHasNoParameters) {
   const Bytes records = Pattern(500);
-  ContainerSpec spec;
-  spec.Version = 4;
-  ExpectLoaded(Load(WithTrailer(WriteContainer(records, spec))), records);
+  ContainerSpec design;
+  design.Version = 4;
+  ExpectLoaded(Load(WithTrailer(WriteContainer(records, design))), records);
   // Parameters written anyway are taken for the block count and fail the load.
-  spec.WriteParameters = true;
-  ExpectOneFailureBox(Load(WithTrailer(WriteContainer(records, spec))));
+  design.WriteParameters = true;
+  ExpectOneFailureBox(Load(WithTrailer(WriteContainer(records, design))));
 }
 
 TEST(LoadFromStream, TheParametersAreNeitherUsedNorChecked) {
   const Bytes records = Pattern(500);
-  ContainerSpec spec;
-  spec.Version = 5;
-  spec.RingSize = -1;
-  spec.LookAhead = 123456;
-  ExpectLoaded(Load(WriteContainer(records, spec)), records);
+  ContainerSpec design;
+  design.Version = 5;
+  design.RingSize = -1;
+  design.LookAhead = 123456;
+  ExpectLoaded(Load(WriteContainer(records, design)), records);
 }
 
 TEST(LoadFromStream, AnyNonZeroFlagMeansCompressed) {
   const Bytes records = Pattern(500);
   for (const std::uint8_t flag : {1, 2, 0x80, 0xFF}) {
-    ContainerSpec spec;
-    spec.CompressedFlag = flag;
-    ExpectLoaded(Load(WriteContainer(records, spec)), records);
+    ContainerSpec design;
+    design.CompressedFlag = flag;
+    ExpectLoaded(Load(WriteContainer(records, design)), records);
   }
 }
 
 TEST(LoadFromStream, ABlockRunningPastTheEndFails) {
   const Bytes block = LzhEncodeBlock(Pattern(3000));
-  ContainerSpec spec;
-  spec.Blocks = std::vector<StoredBlockSpec>{{Bytes(block.begin(), block.begin() + 100), static_cast<std::int32_t>(block.size())}};
-  ExpectOneFailureBox(Load(WriteContainer({}, spec)));
+  ContainerSpec design;
+  design.Blocks = std::vector<StoredBlockSpec>{{Bytes(block.begin(), block.begin() + 100), static_cast<std::int32_t>(block.size())}};
+  ExpectOneFailureBox(Load(WriteContainer({}, design)));
   // More blocks counted than stored.
   ContainerSpec missing;
   missing.Blocks = std::vector<StoredBlockSpec>{{block, {}}};
@@ -355,9 +355,9 @@ TEST(LoadFromStream, ABlockRunningPastTheEndFails) {
 }
 
 TEST(LoadFromStream, ANegativeStoredLengthFails) {
-  ContainerSpec spec;
-  spec.Blocks = std::vector<StoredBlockSpec>{{Pattern(40), -5}};
-  ExpectOneFailureBox(Load(WriteContainer({}, spec)));
+  ContainerSpec design;
+  design.Blocks = std::vector<StoredBlockSpec>{{Pattern(40), -5}};
+  ExpectOneFailureBox(Load(WriteContainer({}, design)));
 }
 
 TEST(LoadFromStream, StoredBlocksMustFitTheBlockBuffer) {
@@ -384,36 +384,36 @@ Bytes Compressible(std::size_t size) {
 
 TEST(LoadFromStream, DecodedBlocksMustFitTheOutputBuffer) {
   const Bytes exact = Compressible(kContainerBlockBufferSize);
-  ContainerSpec spec;
-  spec.BlockSize = exact.size();
-  ExpectLoaded(Load(WriteContainer(exact, spec)), exact);
+  ContainerSpec design;
+  design.BlockSize = exact.size();
+  ExpectLoaded(Load(WriteContainer(exact, design)), exact);
 
   const Bytes over = Compressible(kContainerBlockBufferSize + 1);
-  spec.BlockSize = over.size();
-  ExpectOneFailureBox(Load(WriteContainer(over, spec)));
+  design.BlockSize = over.size();
+  ExpectOneFailureBox(Load(WriteContainer(over, design)));
 }
 
 TEST(LoadFromStream, TheMostCompressibleBlockStillLoads) {
   const Bytes zeros(kContainerBlockBufferSize, 0);
-  ContainerSpec spec;
-  spec.BlockSize = zeros.size();
-  ExpectLoaded(Load(WriteContainer(zeros, spec)), zeros);
+  ContainerSpec design;
+  design.BlockSize = zeros.size();
+  ExpectLoaded(Load(WriteContainer(zeros, design)), zeros);
 }
 
 TEST(LoadFromStream, ATruncatedBlockThatClaimsAFullBufferFails) {
   // The size field says 130000 bytes but no bits follow: bits past the end read as 0,
   // so eight stored bytes would grow into a full buffer.
   const Bytes claim = {0xD0, 0xFB, 0x01, 0x00, 0, 0, 0, 0};
-  ContainerSpec spec;
-  spec.Blocks = std::vector<StoredBlockSpec>(4, StoredBlockSpec{claim, {}});
-  ExpectOneFailureBox(Load(WriteContainer({}, spec)));
+  ContainerSpec design;
+  design.Blocks = std::vector<StoredBlockSpec>(4, StoredBlockSpec{claim, {}});
+  ExpectOneFailureBox(Load(WriteContainer({}, design)));
 }
 
 TEST(LoadFromStream, HeaderFieldsPastTheEndFail) {
-  ContainerSpec spec;
-  spec.Version = 16;
-  spec.Blocks = std::vector<StoredBlockSpec>{};
-  const Bytes whole = WithTrailer(WriteContainer({}, spec));
+  ContainerSpec design;
+  design.Version = 16;
+  design.Blocks = std::vector<StoredBlockSpec>{};
+  const Bytes whole = WithTrailer(WriteContainer({}, design));
   // Every cut inside flag, signature, parameters or block count.
   for (std::size_t size = 0; size < 1 + 21 + 8 + 4; ++size) {
     const Loaded loaded = Load(Bytes(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(size)));
@@ -424,8 +424,8 @@ TEST(LoadFromStream, HeaderFieldsPastTheEndFail) {
 
 TEST(LoadFromStream, AReaderFailureIsReportedOnceAndKeepsWhatWasRead) {
   for (const Failure failure : {Failure::Read, Failure::OutOfMemory}) {
-    ContainerSpec spec;
-    const Loaded loaded = Load(WriteContainer(Pattern(100), spec), failure);
+    ContainerSpec design;
+    const Loaded loaded = Load(WriteContainer(Pattern(100), design), failure);
     ExpectOneFailureBox(loaded);
     EXPECT_EQ(loaded.scene->reads, 1);
     EXPECT_EQ(loaded.scene->TimerInterval, 1234);
@@ -450,13 +450,13 @@ TEST(LoadFromStream, EachLoadStartsWithLoadFailedCleared) {
 
 TEST(LoadFromStream, ReadVersionIsTheNewestAgainWhateverHappened) {
   SetReadVersion(3);  // left over by someone else
-  ContainerSpec spec;
-  spec.Version = 7;
-  const Loaded ok = Load(WriteContainer(Pattern(100), spec));
+  ContainerSpec design;
+  design.Version = 7;
+  const Loaded ok = Load(WriteContainer(Pattern(100), design));
   EXPECT_EQ(ok.scene->version_seen, 7);
   EXPECT_EQ(ok.version_after, kNewestReadVersion);
   SetReadVersion(3);
-  const Loaded failed = Load(WriteContainer(Pattern(100), spec), Failure::Read);
+  const Loaded failed = Load(WriteContainer(Pattern(100), design), Failure::Read);
   EXPECT_EQ(failed.version_after, kNewestReadVersion);
 }
 

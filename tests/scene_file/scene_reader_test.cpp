@@ -111,25 +111,25 @@ bool HasShowAboutOnExit(int version) { return version >= 4; }
 bool HasRepeatRows(int version) { return version >= 11; }
 bool HasFrameRows(int version) { return version >= 14; }
 
-void ExpectDialogData(const TVelquoraScene& scene, const SceneSpec& spec) {
-  EXPECT_EQ(scene.SettingsCaption, spec.SettingsCaption);
-  EXPECT_EQ(scene.SpeedLabel, spec.SpeedLabel);
-  EXPECT_EQ(scene.SettingsInfoLines, spec.SettingsInfoLines);
-  EXPECT_EQ(scene.SupportLabel, spec.SupportLabel);
-  EXPECT_EQ(scene.SupportLink, spec.SupportLink);
-  EXPECT_EQ(scene.SettingsNoteLines, spec.SettingsNoteLines);
-  EXPECT_EQ(scene.ShowGoButton, spec.ShowGoButton);
-  EXPECT_EQ(scene.ShowAboutButton, spec.ShowAboutButton);
-  EXPECT_EQ(scene.SettingsFontName, spec.SettingsFontName);
-  EXPECT_EQ(scene.SettingsFontSize, spec.SettingsFontSize);
-  EXPECT_EQ(scene.AboutCaption, spec.AboutCaption);
-  EXPECT_EQ(scene.AboutLines, spec.AboutLines);
-  EXPECT_EQ(scene.AboutLabel, spec.AboutLabel);
-  EXPECT_EQ(scene.AboutLink, spec.AboutLink);
-  EXPECT_EQ(scene.AboutNoteLines, spec.AboutNoteLines);
-  EXPECT_EQ(scene.AboutShowGoButton, spec.AboutShowGoButton);
-  EXPECT_EQ(scene.AboutFontName, spec.AboutFontName);
-  EXPECT_EQ(scene.AboutFontSize, spec.AboutFontSize);
+void ExpectDialogData(const TVelquoraScene& scene, const SceneSpec& design) {
+  EXPECT_EQ(scene.SettingsCaption, design.SettingsCaption);
+  EXPECT_EQ(scene.SpeedLabel, design.SpeedLabel);
+  EXPECT_EQ(scene.SettingsInfoLines, design.SettingsInfoLines);
+  EXPECT_EQ(scene.SupportLabel, design.SupportLabel);
+  EXPECT_EQ(scene.SupportLink, design.SupportLink);
+  EXPECT_EQ(scene.SettingsNoteLines, design.SettingsNoteLines);
+  EXPECT_EQ(scene.ShowGoButton, design.ShowGoButton);
+  EXPECT_EQ(scene.ShowAboutButton, design.ShowAboutButton);
+  EXPECT_EQ(scene.SettingsFontName, design.SettingsFontName);
+  EXPECT_EQ(scene.SettingsFontSize, design.SettingsFontSize);
+  EXPECT_EQ(scene.AboutCaption, design.AboutCaption);
+  EXPECT_EQ(scene.AboutLines, design.AboutLines);
+  EXPECT_EQ(scene.AboutLabel, design.AboutLabel);
+  EXPECT_EQ(scene.AboutLink, design.AboutLink);
+  EXPECT_EQ(scene.AboutNoteLines, design.AboutNoteLines);
+  EXPECT_EQ(scene.AboutShowGoButton, design.AboutShowGoButton);
+  EXPECT_EQ(scene.AboutFontName, design.AboutFontName);
+  EXPECT_EQ(scene.AboutFontSize, design.AboutFontSize);
 }
 
 void ExpectDialogDefaults(const TVelquoraScene& scene, const TVelquoraScene& fresh) {
@@ -145,17 +145,17 @@ void ExpectDialogDefaults(const TVelquoraScene& scene, const TVelquoraScene& fre
   EXPECT_EQ(scene.AboutFontSize, fresh.AboutFontSize);
 }
 
-void ExpectFrameRows(const TVelquoraScene& scene, const SceneSpec& spec) {
-  EXPECT_EQ(scene.FillMode, spec.FillMode);
-  EXPECT_EQ(scene.BackgroundColor, spec.BackgroundColor);
-  EXPECT_EQ(scene.GradientAngle, spec.GradientAngle);
-  EXPECT_EQ(scene.BorderStyle, spec.BorderStyle);
-  EXPECT_EQ(scene.BorderWidth, spec.BorderWidth);
-  EXPECT_EQ(scene.BorderLightColor, spec.BorderLightColor);
-  EXPECT_EQ(scene.BorderDarkColor, spec.BorderDarkColor);
-  EXPECT_EQ(scene.BorderMargin, spec.BorderMargin);
-  EXPECT_EQ(scene.FrameFillColor, spec.FrameFillColor);
-  EXPECT_EQ(scene.CornerDiameter, spec.CornerDiameter);
+void ExpectFrameRows(const TVelquoraScene& scene, const SceneSpec& design) {
+  EXPECT_EQ(scene.FillMode, design.FillMode);
+  EXPECT_EQ(scene.BackgroundColor, design.BackgroundColor);
+  EXPECT_EQ(scene.GradientAngle, design.GradientAngle);
+  EXPECT_EQ(scene.BorderStyle, design.BorderStyle);
+  EXPECT_EQ(scene.BorderWidth, design.BorderWidth);
+  EXPECT_EQ(scene.BorderLightColor, design.BorderLightColor);
+  EXPECT_EQ(scene.BorderDarkColor, design.BorderDarkColor);
+  EXPECT_EQ(scene.BorderMargin, design.BorderMargin);
+  EXPECT_EQ(scene.FrameFillColor, design.FrameFillColor);
+  EXPECT_EQ(scene.CornerDiameter, design.CornerDiameter);
 }
 
 void ExpectFrameDefaults(const TVelquoraScene& scene, const TVelquoraScene& fresh) {
@@ -171,11 +171,11 @@ void ExpectFrameDefaults(const TVelquoraScene& scene, const TVelquoraScene& fres
   EXPECT_EQ(scene.CornerDiameter, fresh.CornerDiameter);
 }
 
-void ExpectAudioFiles(const TVelquoraScene& scene, const SceneSpec& spec) {
-  ASSERT_EQ(scene.AudioFiles.size(), spec.AudioFiles.size());
-  for (std::size_t i = 0; i < spec.AudioFiles.size(); ++i) {
+void ExpectAudioFiles(const TVelquoraScene& scene, const SceneSpec& design) {
+  ASSERT_EQ(scene.AudioFiles.size(), design.AudioFiles.size());
+  for (std::size_t i = 0; i < design.AudioFiles.size(); ++i) {
     const TAudioFile& file = *scene.AudioFiles[i];
-    const AudioFileSpec& expected = spec.AudioFiles[i];
+    const AudioFileSpec& expected = design.AudioFiles[i];
     EXPECT_EQ(file.FileName, expected.FileName);
     EXPECT_EQ(file.DeviceType, expected.DeviceType);
     EXPECT_FALSE(file.IsTempCopy);
@@ -189,51 +189,51 @@ void ExpectAudioFiles(const TVelquoraScene& scene, const SceneSpec& spec) {
   }
 }
 
-void ExpectSprites(const TVelquoraScene& scene, const SceneSpec& spec) {
-  ASSERT_EQ(scene.Sprites.size(), spec.Sprites.size());
-  for (std::size_t i = 0; i < spec.Sprites.size(); ++i) {
+void ExpectSprites(const TVelquoraScene& scene, const SceneSpec& design) {
+  ASSERT_EQ(scene.Sprites.size(), design.Sprites.size());
+  for (std::size_t i = 0; i < design.Sprites.size(); ++i) {
     const TSprite& sprite = *scene.Sprites[i].second;
     EXPECT_EQ(scene.Sprites[i].first, "");
     EXPECT_EQ(sprite.Owner, &scene);
     ASSERT_EQ(sprite.StartFinish().size(), 1u);
-    EXPECT_EQ(sprite.StartFinish()[0]->StartTick, spec.Sprites[i].Windows[0].StartTick);
+    EXPECT_EQ(sprite.StartFinish()[0]->StartTick, design.Sprites[i].Windows[0].StartTick);
     EXPECT_EQ(sprite.Frames().size(), 1u);
   }
 }
 
 TEST(SceneReader, EveryVersionReadsBackFieldForField) {
-  const SceneSpec spec = FullScene();
+  const SceneSpec design = FullScene();
   for (int version = 1; version <= 16; ++version) {
     SCOPED_TRACE(testing::Message() << "version " << version);
-    const std::vector<std::uint8_t> bytes = WriteSceneRecords(spec, version);
+    const std::vector<std::uint8_t> bytes = WriteSceneRecords(design, version);
     TVelquoraScene scene;
     const TVelquoraScene fresh;
     EXPECT_EQ(ReadScene(scene, bytes, version), static_cast<std::int64_t>(bytes.size()));
 
     EXPECT_EQ(scene.StreamSize, static_cast<std::int32_t>(bytes.size()));
-    EXPECT_EQ(scene.TimerInterval, spec.TimerInterval);
-    EXPECT_EQ(scene.CycleLength, spec.CycleLength);
-    EXPECT_EQ(scene.BackgroundMode, spec.BackgroundMode);
-    EXPECT_EQ(scene.BackgroundPictureName, spec.BackgroundPictureName);
-    EXPECT_EQ(scene.GradientFrom, spec.GradientFrom);
-    EXPECT_EQ(scene.GradientTo, spec.GradientTo);
-    EXPECT_EQ(scene.PicturePlacement, spec.PicturePlacement);
+    EXPECT_EQ(scene.TimerInterval, design.TimerInterval);
+    EXPECT_EQ(scene.CycleLength, design.CycleLength);
+    EXPECT_EQ(scene.BackgroundMode, design.BackgroundMode);
+    EXPECT_EQ(scene.BackgroundPictureName, design.BackgroundPictureName);
+    EXPECT_EQ(scene.GradientFrom, design.GradientFrom);
+    EXPECT_EQ(scene.GradientTo, design.GradientTo);
+    EXPECT_EQ(scene.PicturePlacement, design.PicturePlacement);
     EXPECT_EQ(scene.BackgroundPicture.Width(), 5);
     EXPECT_EQ(scene.BackgroundPicture.Height(), 4);
-    EXPECT_TRUE(scene.BackgroundPicture == LoadBmp(spec.BackgroundBmp));
-    ExpectAudioFiles(scene, spec);
-    ExpectSprites(scene, spec);
+    EXPECT_TRUE(scene.BackgroundPicture == LoadBmp(design.BackgroundBmp));
+    ExpectAudioFiles(scene, design);
+    ExpectSprites(scene, design);
 
     if (HasDialogRows(version)) {
-      ExpectDialogData(scene, spec);
+      ExpectDialogData(scene, design);
     } else {
       ExpectDialogDefaults(scene, fresh);
     }
-    EXPECT_EQ(scene.ShowAboutOnExit, HasShowAboutOnExit(version) ? spec.ShowAboutOnExit : fresh.ShowAboutOnExit);
-    EXPECT_EQ(scene.RepeatMode, HasRepeatRows(version) ? spec.RepeatMode : -1);
-    EXPECT_EQ(scene.CloseWhenDone, HasRepeatRows(version) ? spec.CloseWhenDone : false);
+    EXPECT_EQ(scene.ShowAboutOnExit, HasShowAboutOnExit(version) ? design.ShowAboutOnExit : fresh.ShowAboutOnExit);
+    EXPECT_EQ(scene.RepeatMode, HasRepeatRows(version) ? design.RepeatMode : -1);
+    EXPECT_EQ(scene.CloseWhenDone, HasRepeatRows(version) ? design.CloseWhenDone : false);
     if (HasFrameRows(version)) {
-      ExpectFrameRows(scene, spec);
+      ExpectFrameRows(scene, design);
     } else {
       ExpectFrameDefaults(scene, fresh);
     }
@@ -243,25 +243,25 @@ TEST(SceneReader, EveryVersionReadsBackFieldForField) {
 // The bytes every version writes, summed up from the row table: a change in what a
 // version carries shows up here even when writer and reader agree with each other.
 TEST(SceneReader, RecordLengthGrowsByTheRowsEachVersionAdds) {
-  SceneSpec spec;  // no sprites, no audio, no picture: fixed-size rows only
-  spec.Ignored.Row52 = {};
-  const auto size = [&](int version) { return WriteSceneRecords(spec, version).size(); };
+  SceneSpec design;  // no sprites, no audio, no picture: fixed-size rows only
+  design.Ignored.Row52 = {};
+  const auto size = [&](int version) { return WriteSceneRecords(design, version).size(); };
   const auto text = [](const std::string& s) { return 1 + s.size(); };
   const auto list = [&](const std::vector<std::string>& l) {
     std::size_t total = 4;
     for (const auto& s : l) total += text(s);
     return total;
   };
-  const IgnoredSceneFields& ig = spec.Ignored;
-  const std::size_t v1 = 4 /*row 1*/ + 4 + 4 + 4 + 4 + text(spec.BackgroundPictureName) + 4 + 4 + 4 + 4 /*audio*/ +
+  const IgnoredSceneFields& ig = design.Ignored;
+  const std::size_t v1 = 4 /*row 1*/ + 4 + 4 + 4 + 4 + text(design.BackgroundPictureName) + 4 + 4 + 4 + 4 /*audio*/ +
                          text(ig.Row11);
   EXPECT_EQ(size(1), v1);
   const std::size_t dialog =
-      4 + list(ig.Row13) + 1 + text(ig.Row15) + 4 + text(spec.SettingsCaption) + text(spec.SpeedLabel) +
-      list(spec.SettingsInfoLines) + text(spec.SupportLabel) + text(spec.SupportLink) +
-      list(spec.SettingsNoteLines) + 1 + 1 + 1 + text(spec.SettingsFontName) + 4 + text(spec.AboutCaption) +
-      list(spec.AboutLines) + text(spec.AboutLabel) + text(spec.AboutLink) + list(spec.AboutNoteLines) + 1 +
-      text(spec.AboutFontName) + 4;
+      4 + list(ig.Row13) + 1 + text(ig.Row15) + 4 + text(design.SettingsCaption) + text(design.SpeedLabel) +
+      list(design.SettingsInfoLines) + text(design.SupportLabel) + text(design.SupportLink) +
+      list(design.SettingsNoteLines) + 1 + 1 + 1 + text(design.SettingsFontName) + 4 + text(design.AboutCaption) +
+      list(design.AboutLines) + text(design.AboutLabel) + text(design.AboutLink) + list(design.AboutNoteLines) + 1 +
+      text(design.AboutFontName) + 4;
   const std::size_t row37 = text(ig.Row37Text1) + list(ig.Row37List1) + text(ig.Row37Text2) + text(ig.Row37Text3) +
                             list(ig.Row37List2) + 1 + text(ig.Row37Text4) + text(ig.Row37Text5) +
                             text(ig.Row37Text6) + 4 + 1 + 1;
@@ -280,8 +280,8 @@ TEST(SceneReader, RecordLengthGrowsByTheRowsEachVersionAdds) {
 }
 
 TEST(SceneReader, VersionOneEndsAfterRowElevenWithSpritesFirst) {
-  const SceneSpec spec = FullScene();
-  std::vector<std::uint8_t> bytes = WriteSceneRecords(spec, 1);
+  const SceneSpec design = FullScene();
+  std::vector<std::uint8_t> bytes = WriteSceneRecords(design, 1);
   const std::size_t record_size = bytes.size();
   bytes.insert(bytes.end(), {0xFF, 0xFF, 0xFF, 0x7F, 1, 2, 3});  // anything after is not read
   TVelquoraScene scene;
@@ -291,15 +291,15 @@ TEST(SceneReader, VersionOneEndsAfterRowElevenWithSpritesFirst) {
 }
 
 TEST(SceneReader, VersionTwoReadsRowOneButNoSpriteListAtTheEnd) {
-  const SceneSpec spec = FullScene();
-  std::vector<std::uint8_t> bytes = WriteSceneRecords(spec, 2);
+  const SceneSpec design = FullScene();
+  std::vector<std::uint8_t> bytes = WriteSceneRecords(design, 2);
   const std::size_t record_size = bytes.size();
   bytes.insert(bytes.end(), {5, 0, 0, 0});  // a row-53 count that must stay unread
   TVelquoraScene scene;
   EXPECT_EQ(ReadScene(scene, bytes, 2), static_cast<std::int64_t>(record_size));
   EXPECT_EQ(scene.Sprites.size(), 2u);
   EXPECT_FALSE(scene.ShowAboutOnExit);
-  EXPECT_EQ(scene.SettingsCaption, spec.SettingsCaption);
+  EXPECT_EQ(scene.SettingsCaption, design.SettingsCaption);
 }
 
 TEST(SceneReader, RowOneReadsSpritesEvenWhenLoadSpritesIsClearAndResourcesAreLow) {
@@ -311,30 +311,30 @@ TEST(SceneReader, RowOneReadsSpritesEvenWhenLoadSpritesIsClearAndResourcesAreLow
 }
 
 TEST(SceneReader, VersionFourteenSkipsTheBlobBeforeTheSprites) {
-  SceneSpec spec = FullScene();
+  SceneSpec design = FullScene();
   // Bytes that would read as a huge sprite count if the blob were not skipped.
-  spec.Ignored.Row52 = {0xFF, 0xFF, 0xFF, 0x7F, 0xAA, 0xBB, 0xCC};
-  const std::vector<std::uint8_t> bytes = WriteSceneRecords(spec, 14);
+  design.Ignored.Row52 = {0xFF, 0xFF, 0xFF, 0x7F, 0xAA, 0xBB, 0xCC};
+  const std::vector<std::uint8_t> bytes = WriteSceneRecords(design, 14);
   TVelquoraScene scene;
   EXPECT_EQ(ReadScene(scene, bytes, 14), static_cast<std::int64_t>(bytes.size()));
-  ExpectSprites(scene, spec);
-  ExpectFrameRows(scene, spec);
+  ExpectSprites(scene, design);
+  ExpectFrameRows(scene, design);
 }
 
 TEST(SceneReader, SkippedBlobWithBadLengthFailsTheLoad) {
   for (const std::int32_t length : {-1, 100000}) {
-    SceneSpec spec = FullScene();
-    spec.Ignored.Row52Length = length;
+    SceneSpec design = FullScene();
+    design.Ignored.Row52Length = length;
     TVelquoraScene scene;
     scene.LoadSprites = false;  // nothing after the blob is read
-    EXPECT_THROW(ReadScene(scene, WriteSceneRecords(spec, 14), 14), EReadError) << length;
+    EXPECT_THROW(ReadScene(scene, WriteSceneRecords(design, 14), 14), EReadError) << length;
   }
 }
 
 TEST(SceneReader, LoadSpritesClearStopsAfterRowFortyThree) {
-  SceneSpec spec = FullScene();
-  spec.Sprites.clear();
-  const std::vector<std::uint8_t> without_list = WriteSceneRecords(spec, 3);
+  SceneSpec design = FullScene();
+  design.Sprites.clear();
+  const std::vector<std::uint8_t> without_list = WriteSceneRecords(design, 3);
   const std::size_t end_of_row_43 = without_list.size() - 4;  // minus the empty row-53 count
   std::vector<std::uint8_t> bytes(without_list.begin(), without_list.begin() + static_cast<long>(end_of_row_43));
   bytes.insert(bytes.end(), {9, 0, 0, 0, 0xEE});  // a sprite count and a cut-off record
@@ -387,31 +387,31 @@ TEST(SceneReader, RowFiftyThreeReplacesSpritesAlreadyInTheList) {
 
 TEST(SceneReader, BackgroundLengthZeroOrLessKeepsTheConstructorPicture) {
   for (const std::int32_t length : {0, -5}) {
-    SceneSpec spec = FullScene();
-    spec.BackgroundBmp.clear();
-    spec.BackgroundLength = length;
-    const std::vector<std::uint8_t> bytes = WriteSceneRecords(spec, 16);
+    SceneSpec design = FullScene();
+    design.BackgroundBmp.clear();
+    design.BackgroundLength = length;
+    const std::vector<std::uint8_t> bytes = WriteSceneRecords(design, 16);
     TVelquoraScene scene;
     EXPECT_EQ(ReadScene(scene, bytes, 16), static_cast<std::int64_t>(bytes.size()));
     EXPECT_EQ(scene.BackgroundPicture.Width(), 100) << length;
     EXPECT_EQ(scene.BackgroundPicture.Height(), 100) << length;
-    EXPECT_EQ(scene.CycleLength, spec.CycleLength) << length;
+    EXPECT_EQ(scene.CycleLength, design.CycleLength) << length;
   }
 }
 
 TEST(SceneReader, BackgroundPictureThatIsNoBitmapFailsTheLoad) {
-  SceneSpec spec = FullScene();
-  spec.BackgroundBmp = {'n', 'o', 't', ' ', 'a', ' ', 'b', 'm', 'p'};
+  SceneSpec design = FullScene();
+  design.BackgroundBmp = {'n', 'o', 't', ' ', 'a', ' ', 'b', 'm', 'p'};
   TVelquoraScene scene;
-  EXPECT_THROW(ReadScene(scene, WriteSceneRecords(spec, 16), 16), Exception);
-  EXPECT_EQ(scene.TimerInterval, spec.TimerInterval);  // what was read before stays
+  EXPECT_THROW(ReadScene(scene, WriteSceneRecords(design, 16), 16), Exception);
+  EXPECT_EQ(scene.TimerInterval, design.TimerInterval);  // what was read before stays
 }
 
 TEST(SceneReader, EveryTruncationOfTheStreamFailsWithAReadError) {
-  SceneSpec spec = FullScene();
-  spec.Sprites = {SmallSprite("x", 1)};
+  SceneSpec design = FullScene();
+  design.Sprites = {SmallSprite("x", 1)};
   for (const int version : {1, 2, 3, 11, 14, 16}) {
-    const std::vector<std::uint8_t> bytes = WriteSceneRecords(spec, version);
+    const std::vector<std::uint8_t> bytes = WriteSceneRecords(design, version);
     for (std::size_t cut = 0; cut < bytes.size(); ++cut) {
       const std::vector<std::uint8_t> prefix(bytes.begin(), bytes.begin() + static_cast<long>(cut));
       TVelquoraScene scene;
@@ -421,39 +421,39 @@ TEST(SceneReader, EveryTruncationOfTheStreamFailsWithAReadError) {
 }
 
 TEST(SceneReader, HugeCountsOnAShortStreamFailWithoutAllocating) {
-  SceneSpec spec;
-  spec.SettingsInfoLines.clear();
-  std::vector<std::uint8_t> bytes = WriteSceneRecords(spec, 16);
+  SceneSpec design;
+  design.SettingsInfoLines.clear();
+  std::vector<std::uint8_t> bytes = WriteSceneRecords(design, 16);
   // Row 10's audio count is the i32 after row 9; rewrite it as 0x7FFFFFFF.
-  SceneSpec probe = spec;
+  SceneSpec probe = design;
   probe.AudioFiles = {AudioFileSpec{}};
   TVelquoraScene scene;
-  const std::size_t audio_count_at = 4 + 4 + 4 + 4 + 1 + spec.BackgroundPictureName.size() + 4 + 4 + 4;
+  const std::size_t audio_count_at = 4 + 4 + 4 + 4 + 1 + design.BackgroundPictureName.size() + 4 + 4 + 4;
   bytes[audio_count_at] = 0xFF;
   bytes[audio_count_at + 1] = 0xFF;
   bytes[audio_count_at + 2] = 0xFF;
   bytes[audio_count_at + 3] = 0x7F;
   EXPECT_THROW(ReadScene(scene, bytes, 16), EReadError);
-  EXPECT_EQ(scene.PicturePlacement, spec.PicturePlacement);
+  EXPECT_EQ(scene.PicturePlacement, design.PicturePlacement);
 }
 
 TEST(SceneReader, ListsAreClearedAndCountsOfZeroOrLessAddNothing) {
-  SceneSpec spec = FullScene();
-  spec.SettingsInfoLines.clear();
-  spec.AudioFiles.clear();
+  SceneSpec design = FullScene();
+  design.SettingsInfoLines.clear();
+  design.AudioFiles.clear();
   TVelquoraScene scene;
   scene.SettingsInfoLines = {"stale"};
   scene.AboutLines = {"stale", "lines"};
   scene.AudioFiles.push_back(std::make_unique<TAudioFile>());
-  ReadScene(scene, WriteSceneRecords(spec, 16), 16);
+  ReadScene(scene, WriteSceneRecords(design, 16), 16);
   EXPECT_TRUE(scene.SettingsInfoLines.empty());
-  EXPECT_EQ(scene.AboutLines, spec.AboutLines);
+  EXPECT_EQ(scene.AboutLines, design.AboutLines);
   EXPECT_TRUE(scene.AudioFiles.empty());
 
   // A negative list count: patch the settings-lines count (empty list, so its count is
   // the i32 right after the speed label) to -3.
-  std::vector<std::uint8_t> bytes = WriteSceneRecords(spec, 16);
-  const std::string label = static_cast<char>(spec.SpeedLabel.size()) + spec.SpeedLabel;
+  std::vector<std::uint8_t> bytes = WriteSceneRecords(design, 16);
+  const std::string label = static_cast<char>(design.SpeedLabel.size()) + design.SpeedLabel;
   const auto at = std::search(bytes.begin(), bytes.end(), label.begin(), label.end()) - bytes.begin() +
                   static_cast<long>(label.size());
   ASSERT_EQ(bytes[static_cast<std::size_t>(at)], 0);
@@ -464,7 +464,7 @@ TEST(SceneReader, ListsAreClearedAndCountsOfZeroOrLessAddNothing) {
   negative.SettingsInfoLines = {"stale"};
   EXPECT_EQ(ReadScene(negative, bytes, 16), static_cast<std::int64_t>(bytes.size()));
   EXPECT_TRUE(negative.SettingsInfoLines.empty());
-  EXPECT_EQ(negative.SupportLabel, spec.SupportLabel);
+  EXPECT_EQ(negative.SupportLabel, design.SupportLabel);
 }
 
 TEST(SceneReader, StreamSizeIsTheWholeStreamEvenWhenReadingStartsLater) {
@@ -491,43 +491,43 @@ AudioFileSpec EmbeddedAudio(const std::string& name, std::vector<std::uint8_t> b
 
 TEST(SceneReaderAudio, LengthZeroKeepsTheStoredName) {
   const ScopedTempDir temp;
-  SceneSpec spec;
-  spec.AudioFiles = {AudioFileSpec{}};
+  SceneSpec design;
+  design.AudioFiles = {AudioFileSpec{}};
   TVelquoraScene scene;
-  ReadScene(scene, WriteSceneRecords(spec, 16), 16);
+  ReadScene(scene, WriteSceneRecords(design, 16), 16);
   ASSERT_EQ(scene.AudioFiles.size(), 1u);
-  EXPECT_EQ(scene.AudioFiles[0]->FileName, spec.AudioFiles[0].FileName);
+  EXPECT_EQ(scene.AudioFiles[0]->FileName, design.AudioFiles[0].FileName);
   EXPECT_FALSE(scene.AudioFiles[0]->IsTempCopy);
   EXPECT_TRUE(temp.Names().empty());
 }
 
 TEST(SceneReaderAudio, EmbeddedAudioIsWrittenToTheTemporaryFolderAndDeletedWithTheScene) {
   const ScopedTempDir temp;
-  SceneSpec spec;
+  SceneSpec design;
   const std::vector<std::uint8_t> sound = {'R', 'I', 'F', 'F', 0, 1, 2, 3, 4};
-  spec.AudioFiles = {EmbeddedAudio("C:\\Music\\jingle.wav", sound)};
+  design.AudioFiles = {EmbeddedAudio("C:\\Music\\jingle.wav", sound)};
   const fs::path expected = temp.Path() / "jingle.wav";
   {
     TVelquoraScene scene;
-    ReadScene(scene, WriteSceneRecords(spec, 16), 16);
+    ReadScene(scene, WriteSceneRecords(design, 16), 16);
     const TAudioFile& file = *scene.AudioFiles[0];
     EXPECT_TRUE(file.IsTempCopy);
     EXPECT_EQ(file.FileName, expected.string());
     EXPECT_EQ(FileBytes(expected), sound);
     ASSERT_EQ(file.Items.size(), 1u);  // the stream went on behind the data
     EXPECT_EQ(file.Items[0]->StopTick, 8);
-    EXPECT_EQ(scene.CycleLength, spec.CycleLength);
+    EXPECT_EQ(scene.CycleLength, design.CycleLength);
   }
   EXPECT_FALSE(fs::exists(expected));
 }
 
 TEST(SceneReaderAudio, SameBareNameTwiceKeepsBothSoundsApart) {
   const ScopedTempDir temp;
-  SceneSpec spec;
-  spec.AudioFiles = {EmbeddedAudio("C:\\a\\tune.mid", {1, 1, 1}), EmbeddedAudio("D:\\b\\tune.mid", {2, 2})};
+  SceneSpec design;
+  design.AudioFiles = {EmbeddedAudio("C:\\a\\tune.mid", {1, 1, 1}), EmbeddedAudio("D:\\b\\tune.mid", {2, 2})};
   {
     TVelquoraScene scene;
-    ReadScene(scene, WriteSceneRecords(spec, 16), 16);
+    ReadScene(scene, WriteSceneRecords(design, 16), 16);
     ASSERT_EQ(scene.AudioFiles.size(), 2u);
     EXPECT_EQ(scene.AudioFiles[0]->FileName, (temp.Path() / "tune.mid").string());
     EXPECT_EQ(scene.AudioFiles[1]->FileName, (temp.Path() / "tune~2.mid").string());
@@ -540,11 +540,11 @@ TEST(SceneReaderAudio, SameBareNameTwiceKeepsBothSoundsApart) {
 TEST(SceneReaderAudio, AnUnrelatedFileOfTheSameNameIsLeftAlone) {
   const ScopedTempDir temp;
   { std::ofstream(temp.Path() / "song") << "keep me"; }
-  SceneSpec spec;
-  spec.AudioFiles = {EmbeddedAudio("song", {9, 9, 9, 9})};
+  SceneSpec design;
+  design.AudioFiles = {EmbeddedAudio("song", {9, 9, 9, 9})};
   {
     TVelquoraScene scene;
-    ReadScene(scene, WriteSceneRecords(spec, 16), 16);
+    ReadScene(scene, WriteSceneRecords(design, 16), 16);
     EXPECT_EQ(scene.AudioFiles[0]->FileName, (temp.Path() / "song~2").string());
     EXPECT_EQ(FileBytes(temp.Path() / "song~2"), (std::vector<std::uint8_t>{9, 9, 9, 9}));
   }
@@ -554,10 +554,10 @@ TEST(SceneReaderAudio, AnUnrelatedFileOfTheSameNameIsLeftAlone) {
 
 TEST(SceneReaderAudio, NameWithoutAFilePartWritesNothingAndReadingGoesOn) {
   const ScopedTempDir temp;
-  SceneSpec spec;
-  spec.AudioFiles = {EmbeddedAudio("C:\\Sounds\\", {1, 2, 3}), EmbeddedAudio("..", {4})};
+  SceneSpec design;
+  design.AudioFiles = {EmbeddedAudio("C:\\Sounds\\", {1, 2, 3}), EmbeddedAudio("..", {4})};
   TVelquoraScene scene;
-  ReadScene(scene, WriteSceneRecords(spec, 16), 16);
+  ReadScene(scene, WriteSceneRecords(design, 16), 16);
   ASSERT_EQ(scene.AudioFiles.size(), 2u);
   for (const auto& file : scene.AudioFiles) {
     EXPECT_TRUE(file->IsTempCopy);
@@ -566,15 +566,15 @@ TEST(SceneReaderAudio, NameWithoutAFilePartWritesNothingAndReadingGoesOn) {
     EXPECT_EQ(file->Items[0]->StartTick, 4);
   }
   EXPECT_TRUE(temp.Names().empty());
-  EXPECT_EQ(scene.SettingsCaption, spec.SettingsCaption);
+  EXPECT_EQ(scene.SettingsCaption, design.SettingsCaption);
 }
 
 TEST(SceneReaderAudio, DirectoriesInTheStoredNameNeverLeaveTheTemporaryFolder) {
   const ScopedTempDir temp;
-  SceneSpec spec;
-  spec.AudioFiles = {EmbeddedAudio("..\\..\\x/../../evil.wav", {7}), EmbeddedAudio("C:evil2.wav", {8})};
+  SceneSpec design;
+  design.AudioFiles = {EmbeddedAudio("..\\..\\x/../../evil.wav", {7}), EmbeddedAudio("C:evil2.wav", {8})};
   TVelquoraScene scene;
-  ReadScene(scene, WriteSceneRecords(spec, 16), 16);
+  ReadScene(scene, WriteSceneRecords(design, 16), 16);
   EXPECT_EQ(temp.Names(), (std::vector<std::string>{"evil.wav", "evil2.wav"}));
 }
 
@@ -583,11 +583,11 @@ TEST(SceneReaderAudio, UnwritableTemporaryFolderFallsBackToTheCurrentDirectory) 
   const fs::path previous = fs::current_path();
   fs::current_path(work.Path());
   setenv("TMPDIR", (work.Path() / "missing" / "folder").c_str(), 1);
-  SceneSpec spec;
-  spec.AudioFiles = {EmbeddedAudio("C:\\x\\here.wav", {5, 6})};
+  SceneSpec design;
+  design.AudioFiles = {EmbeddedAudio("C:\\x\\here.wav", {5, 6})};
   {
     TVelquoraScene scene;
-    ReadScene(scene, WriteSceneRecords(spec, 16), 16);
+    ReadScene(scene, WriteSceneRecords(design, 16), 16);
     EXPECT_EQ(scene.AudioFiles[0]->FileName, "here.wav");
     EXPECT_EQ(FileBytes(work.Path() / "here.wav"), (std::vector<std::uint8_t>{5, 6}));
   }
@@ -597,10 +597,10 @@ TEST(SceneReaderAudio, UnwritableTemporaryFolderFallsBackToTheCurrentDirectory) 
 
 TEST(SceneReaderAudio, AnsiNameIsWrittenAsUtf8OnDisk) {
   const ScopedTempDir temp;
-  SceneSpec spec;
-  spec.AudioFiles = {EmbeddedAudio("m\xfasica.wav", {1})};  // "música.wav" in 1252
+  SceneSpec design;
+  design.AudioFiles = {EmbeddedAudio("m\xfasica.wav", {1})};  // "música.wav" in 1252
   TVelquoraScene scene;
-  ReadScene(scene, WriteSceneRecords(spec, 16), 16);
+  ReadScene(scene, WriteSceneRecords(design, 16), 16);
   EXPECT_EQ(temp.Names(), std::vector<std::string>{"m\xc3\xbasica.wav"});
   EXPECT_EQ(scene.AudioFiles[0]->FileName, (temp.Path().string() + "/m\xfasica.wav"));
 }
@@ -608,12 +608,12 @@ TEST(SceneReaderAudio, AnsiNameIsWrittenAsUtf8OnDisk) {
 TEST(SceneReaderAudio, NegativeOrOverlongEmbeddedLengthFailsTheLoad) {
   const ScopedTempDir temp;
   for (const std::int32_t length : {-1, -100, 1000000}) {
-    SceneSpec spec;
+    SceneSpec design;
     AudioFileSpec file = EmbeddedAudio("a.wav", {1, 2, 3});
     file.EmbeddedLength = length;
-    spec.AudioFiles = {file};
+    design.AudioFiles = {file};
     TVelquoraScene scene;
-    EXPECT_THROW(ReadScene(scene, WriteSceneRecords(spec, 16), 16), EReadError) << length;
+    EXPECT_THROW(ReadScene(scene, WriteSceneRecords(design, 16), 16), EReadError) << length;
     ASSERT_EQ(scene.AudioFiles.size(), 1u) << "the file read so far stays";
     EXPECT_EQ(scene.AudioFiles[0]->FileName, "a.wav");
   }

@@ -30,9 +30,9 @@ constexpr int kScreenWidth = 640;
 constexpr int kScreenHeight = 480;
 
 // Writes the sprite record for the version and reads it back into a new sprite.
-std::unique_ptr<TSprite> ReadBack(TVelquoraScene& scene, const SpriteSpec& spec, int version) {
+std::unique_ptr<TSprite> ReadBack(TVelquoraScene& scene, const SpriteSpec& design, int version) {
   TMemoryStream stream;
-  WriteSpriteRecord(stream, spec, version);
+  WriteSpriteRecord(stream, design, version);
   stream.SetPosition(0);
   ScopedReadVersion scoped(version);
   auto sprite = std::make_unique<TSprite>(scene);
@@ -49,9 +49,9 @@ void ExpectReadFails(TVelquoraScene& scene, const std::vector<std::uint8_t>& byt
   EXPECT_THROW(ReadSpriteRecord(sprite, stream), Exception) << "version " << version;
 }
 
-std::vector<std::uint8_t> RecordBytes(const SpriteSpec& spec, int version) {
+std::vector<std::uint8_t> RecordBytes(const SpriteSpec& design, int version) {
   TMemoryStream stream;
-  WriteSpriteRecord(stream, spec, version);
+  WriteSpriteRecord(stream, design, version);
   return stream.TakeBytes();
 }
 
@@ -170,8 +170,8 @@ protected:
 
 TEST_P(SpriteRecord, ReadsEveryFieldTheVersionCarries) {
   const int v = GetParam();
-  const SpriteSpec spec = FullSprite();
-  const auto sprite = ReadBack(scene, spec, v);
+  const SpriteSpec design = FullSprite();
+  const auto sprite = ReadBack(scene, design, v);
 
   ASSERT_EQ(sprite->StartFinish().size(), 2u);
   EXPECT_EQ(sprite->StartFinish()[0]->StartTick, 5);
@@ -187,15 +187,15 @@ TEST_P(SpriteRecord, ReadsEveryFieldTheVersionCarries) {
 
 TEST_P(SpriteRecord, ReadsFramesOfTheVersion) {
   const int v = GetParam();
-  const SpriteSpec spec = FullSprite();
-  const auto sprite = ReadBack(scene, spec, v);
+  const SpriteSpec design = FullSprite();
+  const auto sprite = ReadBack(scene, design, v);
   ASSERT_EQ(sprite->Frames().size(), 2u);
 
   const TFrame& picture = *sprite->Frames()[0];
   EXPECT_EQ(picture.Sprite, sprite.get());
   EXPECT_EQ(picture.Animated, v >= 15);
   EXPECT_EQ(picture.AnimationKind, v >= 15 ? 1 : 0);
-  EXPECT_EQ(picture.Payload.Bytes(), v >= 15 ? spec.Frames[0].Payload : std::vector<std::uint8_t>{});
+  EXPECT_EQ(picture.Payload.Bytes(), v >= 15 ? design.Frames[0].Payload : std::vector<std::uint8_t>{});
   ASSERT_NE(picture.PendingPicture, nullptr);
   EXPECT_EQ(picture.PendingPicture->Width(), 3);
   EXPECT_EQ(picture.PendingPicture->Height(), 2);
@@ -215,7 +215,7 @@ TEST_P(SpriteRecord, ReadsFramesOfTheVersion) {
   // before 12 do not carry.
   EXPECT_EQ(clip.AnimationName, v >= 12 ? "aux-clip-name" : "");
   EXPECT_EQ(clip.Animated, v >= 15);
-  const std::size_t avi_form_size = 1 + 8 + 4 + spec.Frames[1].AviBytes.size();
+  const std::size_t avi_form_size = 1 + 8 + 4 + design.Frames[1].AviBytes.size();
   EXPECT_EQ(clip.Payload.Bytes().size(), v >= 15 ? avi_form_size : 0u);
   EXPECT_TRUE(clip.PendingPicture->Empty());
   EXPECT_EQ(clip.Width, v >= 14 ? 160 : 0);
