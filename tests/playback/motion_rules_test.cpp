@@ -1,6 +1,7 @@
 // The four motion rules (bounce, line, hold, random jump) as a path's evaluation applies
 // them. Expected values are worked out from the rules by hand, or with a small reference
 // computation in the test that rounds with the floating-point unit's own ties-to-even.
+#include "step_values.h"
 #include "playback/motion_rules.h"
 
 #include <gtest/gtest.h>
@@ -28,17 +29,6 @@ long double ReferenceRound(long double value) {
   return std::nearbyint(value);
 }
 
-TMovingStepValues StepOf(std::int32_t kind, Real left, Real top, Real right, Real bottom, Real start_x, Real start_y) {
-  TMovingStepValues values;
-  values.Kind = kind;
-  values.AreaLeft = left;
-  values.AreaTop = top;
-  values.AreaRight = right;
-  values.AreaBottom = bottom;
-  values.StartX = start_x;
-  values.StartY = start_y;
-  return values;
-}
 
 // A path of its own (no sprite, so no frame fitting) on a 640 x 480 screen, in pixels.
 class MotionRules : public ::testing::Test {
@@ -98,7 +88,7 @@ TEST_F(MotionRules, BounceAtAngleZeroRunsTenPixelsATickAndClampsAtTheBorder) {
   // Area 0,0 - 100,100, start (0, 50): StartX <= L gives signs (+1, +1). Angle 0: k = 0,
   // so y stays 50 and x = 0 + Round(t) with t = 10, 20, ... At t = 110 the point passes
   // the right border: clamped to 100, DirX := -1, origin := (100, 50), step ends.
-  TMovingStepValues values = StepOf(1, 0, 0, 100, 100, 0, 50);
+  TMovingStepValues values = StepValues(1, 0, 0, 100, 100, 0, 50);
   values.Angle = 0;
   values.SpeedFrom = values.SpeedTo = 10;
   TMovingStep& step = Add(values);
@@ -125,11 +115,11 @@ TEST_F(MotionRules, BounceAtAngleZeroRunsTenPixelsATickAndClampsAtTheBorder) {
 }
 
 TEST_F(MotionRules, BounceEndingMovesToTheNextStep) {
-  TMovingStepValues values = StepOf(1, 0, 0, 100, 100, 95, 100);
+  TMovingStepValues values = StepValues(1, 0, 0, 100, 100, 95, 100);
   values.Angle = 90;
   values.SpeedFrom = values.SpeedTo = 60;
   Add(values);
-  Add(StepOf(3, 0, 0, 40, 40, 7, 8));
+  Add(StepValues(3, 0, 0, 40, 40, 7, 8));
   // Start on the bottom edge: signs (+1, -1), straight up 60 a tick: 40, then -20 is
   // clamped to the top, 0, and the step ends.
   EXPECT_EQ(path.Evaluate(true), (Point{95, 40}));
@@ -142,7 +132,7 @@ TEST_F(MotionRules, BounceEndingMovesToTheNextStep) {
 TEST_F(MotionRules, BounceAtNinetyDegreesIsAlmostPurelyVertical) {
   // Start on the bottom edge (50, 200): signs (+1, -1). The slope is huge, so the x
   // offset t / |k| rounds to 0 and y falls by t.
-  TMovingStepValues values = StepOf(1, 0, 0, 100, 200, 50, 200);
+  TMovingStepValues values = StepValues(1, 0, 0, 100, 200, 50, 200);
   values.Angle = 90;
   values.SpeedFrom = values.SpeedTo = 7;
   Add(values);
@@ -163,7 +153,7 @@ TEST_F(MotionRules, BounceOffsetsUseOnlyTheSizeOfCosineAndSine) {
   };
   for (const AngleCase& c : cases) {
     Restart();
-    TMovingStepValues values = StepOf(1, 0, 0, 300, 300, 0, 0);
+    TMovingStepValues values = StepValues(1, 0, 0, 300, 300, 0, 0);
     values.Angle = c.angle;
     values.SpeedFrom = values.SpeedTo = 30;
     Add(values);
@@ -173,7 +163,7 @@ TEST_F(MotionRules, BounceOffsetsUseOnlyTheSizeOfCosineAndSine) {
 
 TEST_F(MotionRules, BounceUpwardsFromTheBottomEdgeUsesTheNegativeSign) {
   // Start (0, 300) on the bottom-left corner: the bottom test comes later, (+1, -1).
-  TMovingStepValues values = StepOf(1, 0, 0, 300, 300, 0, 300);
+  TMovingStepValues values = StepValues(1, 0, 0, 300, 300, 0, 300);
   values.Angle = 45;
   values.SpeedFrom = values.SpeedTo = 30;
   Add(values);
@@ -183,7 +173,7 @@ TEST_F(MotionRules, BounceUpwardsFromTheBottomEdgeUsesTheNegativeSign) {
 TEST_F(MotionRules, BounceIntoACornerFlipsBothSigns) {
   // Angle 45 from (0, 0) at 10 a tick: offsets Round(t / sqrt 2) = 7, 14, 21; at t = 30
   // both exceed 20 and both are clamped.
-  TMovingStepValues values = StepOf(1, 0, 0, 20, 20, 0, 0);
+  TMovingStepValues values = StepValues(1, 0, 0, 20, 20, 0, 0);
   values.Angle = 45;
   values.SpeedFrom = values.SpeedTo = 10;
   TMovingStep& step = Add(values);
@@ -196,7 +186,7 @@ TEST_F(MotionRules, BounceIntoACornerFlipsBothSigns) {
 }
 
 TEST_F(MotionRules, BouncePeekShowsTheUnclampedPointAndCommitsNothing) {
-  TMovingStepValues values = StepOf(1, 0, 0, 100, 100, 0, 50);
+  TMovingStepValues values = StepValues(1, 0, 0, 100, 100, 0, 50);
   values.Angle = 0;
   values.SpeedFrom = values.SpeedTo = 30;
   TMovingStep& step = Add(values);
@@ -213,7 +203,7 @@ TEST_F(MotionRules, BounceSpeedAndScalesRampOverTheDiagonal) {
   // Area 100 x 100: D = 141.421356. Tick 1: f = 0, speed 10, t = 10. Tick 2:
   // f = 10 / D = 0.0707107, speed = 10 + 20 f = 11.414214, t = 21.414214, x = 21;
   // ScaleX = 1 + 2 f = 1.141421; ScaleY = 2 - f = 1.929289; percent = 40 + 60 f = 44.2426.
-  TMovingStepValues values = StepOf(1, 0, 0, 100, 100, 0, 50);
+  TMovingStepValues values = StepValues(1, 0, 0, 100, 100, 0, 50);
   values.Angle = 0;
   values.SpeedFrom = 10;
   values.SpeedTo = 30;
@@ -237,7 +227,7 @@ TEST_F(MotionRules, BounceSpeedAndScalesRampOverTheDiagonal) {
 TEST_F(MotionRules, BounceSpeedInPercentIsRoundedToWholePixels) {
   // 1.25 % of 640 = 8 px a tick; 0.5 % of 500 is 2.5, rounded to even 2.
   path.AbsoluteSpeed = false;
-  TMovingStepValues values = StepOf(1, 0, 0, 100, 100, 0, 50);
+  TMovingStepValues values = StepValues(1, 0, 0, 100, 100, 0, 50);
   values.Angle = 0;
   values.SpeedFrom = values.SpeedTo = 1.25L;
   Add(values);
@@ -248,7 +238,7 @@ TEST_F(MotionRules, BounceSpeedInPercentIsRoundedToWholePixels) {
 }
 
 TEST_F(MotionRules, BounceWithoutDiagonalStaysAtTheCorner) {
-  TMovingStepValues values = StepOf(1, 30, 40, 30, 40, 30, 40);
+  TMovingStepValues values = StepValues(1, 30, 40, 30, 40, 30, 40);
   values.SpeedFrom = values.SpeedTo = 5;
   Add(values);
   path.Moved = true;
@@ -264,10 +254,10 @@ TEST_F(MotionRules, LineFromTheFirstCornerShowsTheAdvancedPointAtOnceAndEndsOnAr
   // Area (0, 0) - (200, 100), 10 px a tick: D = 223.6068. Tick k shows
   // (Round(t / D * 200), Round(t / D * 100)) with t = min(10 k, D): tick 1 (9, 4); tick
   // 23 clamps t to D and shows (200, 100), then the step ends.
-  TMovingStepValues line = StepOf(2, 0, 0, 200, 100, 0, 0);
+  TMovingStepValues line = StepValues(2, 0, 0, 200, 100, 0, 0);
   line.SpeedFrom = line.SpeedTo = 10;
   Add(line);
-  Add(StepOf(3, 0, 0, 40, 40, 1, 1));
+  Add(StepValues(3, 0, 0, 40, 40, 1, 1));
   const long double d = std::sqrt(200.0L * 200 + 100 * 100);
 
   const std::vector<Point> shown = RunStep(100);
@@ -285,12 +275,12 @@ TEST_F(MotionRules, LineFromTheFirstCornerShowsTheAdvancedPointAtOnceAndEndsOnAr
 
 TEST_F(MotionRules, LineFromTheSecondCornerRunsBack) {
   // Start (200, 100): PixLeft < OriginX and PixTop < OriginY, signs (-1, -1).
-  TMovingStep& step = Add(StepOf(2, 0, 0, 200, 100, 200, 100));
+  TMovingStep& step = Add(StepValues(2, 0, 0, 200, 100, 200, 100));
   step.SpeedFrom = step.SpeedTo = 10;
   EXPECT_EQ(path.Evaluate(true), (Point{191, 96}));
   EXPECT_EQ(step.DirX, -1);
   EXPECT_EQ(step.DirY, -1);
-  Add(StepOf(3, 0, 0, 40, 40, 1, 1));
+  Add(StepValues(3, 0, 0, 40, 40, 1, 1));
   const std::vector<Point> rest = RunStep(100);
   EXPECT_EQ(rest.size(), 22u);
   EXPECT_EQ(rest.back(), (Point{0, 0}));
@@ -299,17 +289,17 @@ TEST_F(MotionRules, LineFromTheSecondCornerRunsBack) {
 TEST_F(MotionRules, LineWithSecondCornerLeftOfTheFirstRunsLeft) {
   // A burst clone's line: Area (50, 30) - (0, 40) from (50, 30): signs (+1, +1) and the
   // negative width takes x down to 0. D = sqrt(2500 + 100) = 50.990; speed 51 arrives.
-  TMovingStep& step = Add(StepOf(2, 50, 30, 0, 40, 50, 30));
+  TMovingStep& step = Add(StepValues(2, 50, 30, 0, 40, 50, 30));
   step.SpeedFrom = step.SpeedTo = 51;
   EXPECT_EQ(path.Evaluate(true), (Point{0, 40}));
 }
 
 TEST_F(MotionRules, LineWithoutDiagonalEndsAtOnceAtTheCorner) {
-  TMovingStepValues values = StepOf(2, 12, 34, 12, 34, 0, 0);
+  TMovingStepValues values = StepValues(2, 12, 34, 12, 34, 0, 0);
   values.PercentFrom = 30;
   values.PercentTo = 90;
   Add(values);
-  Add(StepOf(3, 0, 0, 40, 40, 1, 1));
+  Add(StepValues(3, 0, 0, 40, 40, 1, 1));
   path.NewJumpPending = false;
   EXPECT_EQ(path.Evaluate(false), (Point{12, 34}));
   EXPECT_EQ(path.StepIndex, 0) << "a peek never ends a step";
@@ -323,7 +313,7 @@ TEST_F(MotionRules, LineWithoutDiagonalEndsAtOnceAtTheCorner) {
 }
 
 TEST_F(MotionRules, LineAsksTheNextJumpForAFreshPoint) {
-  Add(StepOf(2, 0, 0, 100, 0, 0, 0));
+  Add(StepValues(2, 0, 0, 100, 0, 0, 0));
   path.NewJumpPending = false;
   path.Evaluate(false);
   EXPECT_TRUE(path.NewJumpPending);
@@ -342,14 +332,14 @@ TEST_F(MotionRules, LineSpeedInPercentOfTheScreenWidthRoundsHalfToEven) {
   for (const PercentSpeedCase& c : cases) {
     Restart();
     scene.ScreenWidth = c.width;
-    TMovingStep& step = Add(StepOf(2, 0, 0, 1000, 0, 0, 0));
+    TMovingStep& step = Add(StepValues(2, 0, 0, 1000, 0, 0, 0));
     step.SpeedFrom = step.SpeedTo = c.speed;
     EXPECT_EQ(path.Evaluate(true).X, c.first_x) << "speed " << static_cast<double>(c.speed) << " width " << c.width;
   }
 }
 
 TEST_F(MotionRules, LinePeekKeepsTheLegWhereItIs) {
-  TMovingStep& step = Add(StepOf(2, 0, 0, 200, 100, 0, 0));
+  TMovingStep& step = Add(StepValues(2, 0, 0, 200, 100, 0, 0));
   step.SpeedFrom = step.SpeedTo = 10;
   path.Evaluate(true);
   EXPECT_EQ(path.Evaluate(false), (Point{18, 9}));
@@ -371,10 +361,10 @@ TEST_F(MotionRules, HoldLastsDurationPlusOneTicksWithTheShortAndEndlessCases) {
   const std::vector<HoldCase> cases{{9, 10}, {2, 3}, {1, 1}, {0, 1}, {-1, 0}, {-2, 1}, {-50, 1}, {100, 101}};
   for (const HoldCase& c : cases) {
     Restart();
-    TMovingStepValues hold = StepOf(3, 0, 0, 40, 40, 5, 6);
+    TMovingStepValues hold = StepValues(3, 0, 0, 40, 40, 5, 6);
     hold.Duration = c.duration;
     Add(hold);
-    Add(StepOf(3, 0, 0, 40, 40, 1, 1));
+    Add(StepValues(3, 0, 0, 40, 40, 1, 1));
     const std::vector<Point> shown = RunStep(500);
     if (c.ticks == 0) {
       EXPECT_EQ(shown.size(), 500u) << "duration " << c.duration;
@@ -390,7 +380,7 @@ TEST_F(MotionRules, HoldLastsDurationPlusOneTicksWithTheShortAndEndlessCases) {
 
 TEST_F(MotionRules, HoldRampsScalesAndPercentFromTheFirstToTheSecondValue) {
   // d = 4: n = 0 .. 4 give ScaleX 1 + 2 n / 4, ScaleY 2 - n / 4, percent 100 - 25 n.
-  TMovingStepValues values = StepOf(3, 0, 0, 40, 40, 5, 6);
+  TMovingStepValues values = StepValues(3, 0, 0, 40, 40, 5, 6);
   values.Duration = 4;
   values.ScaleXFrom = 1;
   values.ScaleXTo = 3;
@@ -410,7 +400,7 @@ TEST_F(MotionRules, HoldRampsScalesAndPercentFromTheFirstToTheSecondValue) {
 }
 
 TEST_F(MotionRules, HoldWithoutPositiveDurationUsesTheFirstValues) {
-  TMovingStepValues values = StepOf(3, 0, 0, 40, 40, 5, 6);
+  TMovingStepValues values = StepValues(3, 0, 0, 40, 40, 5, 6);
   values.Duration = -1;
   values.ScaleXFrom = 1.5L;
   values.ScaleXTo = 3;
@@ -450,7 +440,7 @@ TEST_F(MotionRules, HoldReportsAChangeForADisplacedPointAFirstTickOrARunningRamp
   };
   for (const HoldMovedCase& c : cases) {
     Restart();
-    TMovingStepValues values = StepOf(3, 0, 0, 40, 40, 5, 6);
+    TMovingStepValues values = StepValues(3, 0, 0, 40, 40, 5, 6);
     values.Duration = c.duration;
     values.Hidden = c.hidden;
     TMovingStep& step = Add(values);
@@ -465,7 +455,7 @@ TEST_F(MotionRules, HoldReportsAChangeForADisplacedPointAFirstTickOrARunningRamp
 TEST_F(MotionRules, EachShapePairThatDiffersKeepsAHoldChanging) {
   for (int pair = 0; pair < 5; ++pair) {
     Restart();
-    TMovingStepValues values = StepOf(3, 0, 0, 40, 40, 5, 6);
+    TMovingStepValues values = StepValues(3, 0, 0, 40, 40, 5, 6);
     values.Duration = 5;
     TMovingStep& step = Add(values);
     path.TickInStep = 2;
@@ -484,7 +474,7 @@ TEST_F(MotionRules, EachShapePairThatDiffersKeepsAHoldChanging) {
 }
 
 TEST_F(MotionRules, HoldCommitsTheOriginAndAsksTheNextJumpForAFreshPoint) {
-  Add(StepOf(3, 0, 0, 40, 40, 5, 6)).Duration = -1;
+  Add(StepValues(3, 0, 0, 40, 40, 5, 6)).Duration = -1;
   path.PosX = 100;
   path.NewJumpPending = false;
   path.Evaluate(false);
@@ -497,7 +487,7 @@ TEST_F(MotionRules, HoldCommitsTheOriginAndAsksTheNextJumpForAFreshPoint) {
 }
 
 TEST_F(MotionRules, EndlessHoldStopsCountingAtTheLargestTick) {
-  Add(StepOf(3, 0, 0, 40, 40, 5, 6)).Duration = -1;
+  Add(StepValues(3, 0, 0, 40, 40, 5, 6)).Duration = -1;
   path.TickInStep = INT32_MAX - 1;
   path.Evaluate(true);
   path.Evaluate(true);
@@ -513,7 +503,7 @@ TEST_F(MotionRules, RandomJumpWithDurationZeroShowsANewPointAtEveryTick) {
   // drawing the point the next tick shows.
   SetRandSeed(2024);
   ReferenceGenerator reference(2024);
-  TMovingStepValues values = StepOf(4, 10, 20, 110, 70, 0, 0);
+  TMovingStepValues values = StepValues(4, 10, 20, 110, 70, 0, 0);
   values.Duration = 0;
   Add(values);
   for (int tick = 0; tick < 30; ++tick) {
@@ -531,7 +521,7 @@ TEST_F(MotionRules, RandomJumpShowsAPointForDurationPlusOneTicks) {
   // (n + 1 > d: the point is about to change), not at n = 1.
   SetRandSeed(77);
   ReferenceGenerator reference(77);
-  TMovingStepValues values = StepOf(4, 0, 0, 300, 200, 0, 0);
+  TMovingStepValues values = StepValues(4, 0, 0, 300, 200, 0, 0);
   values.Duration = 2;
   Add(values);
   for (int round = 0; round < 4; ++round) {
@@ -551,7 +541,7 @@ TEST_F(MotionRules, RandomJumpShowsAPointForDurationPlusOneTicks) {
 TEST_F(MotionRules, RandomJumpPeekDrawsAPendingPointOnceAndKeepsIt) {
   SetRandSeed(5);
   ReferenceGenerator reference(5);
-  TMovingStepValues values = StepOf(4, 0, 0, 300, 200, 0, 0);
+  TMovingStepValues values = StepValues(4, 0, 0, 300, 200, 0, 0);
   values.Duration = 3;
   values.ScaleXFrom = 2;
   values.ScaleXTo = 9;
@@ -570,7 +560,7 @@ TEST_F(MotionRules, RandomJumpPeekDrawsAPendingPointOnceAndKeepsIt) {
 TEST_F(MotionRules, EndlessRandomJumpDrawsOnceAndStays) {
   SetRandSeed(9);
   ReferenceGenerator reference(9);
-  TMovingStepValues values = StepOf(4, 0, 0, 300, 200, 0, 0);
+  TMovingStepValues values = StepValues(4, 0, 0, 300, 200, 0, 0);
   values.Duration = -1;
   Add(values);
   const Point expected{reference.Next(300), reference.Next(200)};
@@ -586,7 +576,7 @@ TEST_F(MotionRules, RandomJumpInAReversedAreaDrawsBetweenItsCorners) {
   // Second corner left of and above the first: the draw runs from the smaller corner.
   SetRandSeed(31);
   ReferenceGenerator reference(31);
-  TMovingStepValues values = StepOf(4, 300, 200, 100, 50, 0, 0);
+  TMovingStepValues values = StepValues(4, 300, 200, 100, 50, 0, 0);
   values.Duration = 0;
   Add(values);
   for (int tick = 0; tick < 20; ++tick) {
@@ -597,9 +587,9 @@ TEST_F(MotionRules, RandomJumpInAReversedAreaDrawsBetweenItsCorners) {
 
 TEST_F(MotionRules, RandomJumpAfterALineDrawsAFreshPoint) {
   SetRandSeed(40);
-  TMovingStep& line = Add(StepOf(2, 0, 0, 3, 4, 0, 0));
+  TMovingStep& line = Add(StepValues(2, 0, 0, 3, 4, 0, 0));
   line.SpeedFrom = line.SpeedTo = 5;
-  TMovingStepValues values = StepOf(4, 0, 0, 300, 200, 0, 0);
+  TMovingStepValues values = StepValues(4, 0, 0, 300, 200, 0, 0);
   values.Duration = 5;
   TMovingStep& jump = Add(values);
   path.StepIndex = 1;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "step_values.h"
 #include "core/memory_stream.h"
 #include "core/random.h"
 #include "gif_writer.h"
@@ -33,17 +34,6 @@ TMovingStepValues Hold(Real x, Real y, std::int32_t duration) {
   return values;
 }
 
-TMovingStepValues Kind(std::int32_t kind, Real left, Real top, Real right, Real bottom, Real x, Real y) {
-  TMovingStepValues values;
-  values.Kind = kind;
-  values.AreaLeft = left;
-  values.AreaTop = top;
-  values.AreaRight = right;
-  values.AreaBottom = bottom;
-  values.StartX = x;
-  values.StartY = y;
-  return values;
-}
 
 // Ticks a clone's hidden hold of duration d lasts: d + 1 for d >= 2, else one.
 int HoldTicks(std::int32_t d) { return d >= 2 ? d + 1 : 1; }
@@ -139,14 +129,14 @@ struct KindCase {
 };
 
 TEST_F(PathEvaluate, PeekingTwiceGivesTheSamePointAndKeepsTheCounters) {
-  TMovingStepValues bounce = Kind(1, 0, 0, 300, 300, 0, 100);
+  TMovingStepValues bounce = StepValues(1, 0, 0, 300, 300, 0, 100);
   bounce.Angle = 30;
   bounce.SpeedFrom = bounce.SpeedTo = 7;
-  TMovingStepValues line = Kind(2, 0, 0, 300, 200, 0, 0);
+  TMovingStepValues line = StepValues(2, 0, 0, 300, 200, 0, 0);
   line.SpeedFrom = line.SpeedTo = 9;
   TMovingStepValues hold = Hold(8, 9, 20);
   hold.ScaleXTo = 3;
-  TMovingStepValues jump = Kind(4, 0, 0, 300, 200, 0, 0);
+  TMovingStepValues jump = StepValues(4, 0, 0, 300, 200, 0, 0);
   jump.Duration = 5;
   const std::vector<KindCase> cases{{"bounce", bounce}, {"line", line}, {"hold", hold}, {"jump", jump}};
   for (const KindCase& c : cases) {
@@ -174,7 +164,7 @@ TEST_F(PathEvaluate, KindsWithoutARuleKeepTheLastCommittedPosition) {
   for (std::int32_t kind : {5, 6, 0, 7, -1}) {
     path().Steps.clear();
     path().StepIndex = 0;
-    Add(Kind(kind, 0, 0, 100, 100, 10, 20));
+    Add(StepValues(kind, 0, 0, 100, 100, 10, 20));
     Add(Hold(1, 1, 9));
     path().StepIndex = 0;
     path().PosX = 33;
@@ -189,7 +179,7 @@ TEST_F(PathEvaluate, KindsWithoutARuleKeepTheLastCommittedPosition) {
 
 TEST_F(PathEvaluate, PercentAreaFollowsTheScreenSizeAtEveryEvaluation) {
   path().AbsoluteCoords = false;
-  TMovingStep& step = Add(Kind(3, 10, 20, 50, 80, 0, 0));
+  TMovingStep& step = Add(StepValues(3, 10, 20, 50, 80, 0, 0));
   path().Evaluate(false);
   // 10 % and 50 % of 640, 20 % and 80 % of 480.
   EXPECT_EQ((Rect{step.PixLeft, step.PixTop, step.PixRight, step.PixBottom}), (Rect{64, 96, 320, 384}));
@@ -201,7 +191,7 @@ TEST_F(PathEvaluate, PercentAreaFollowsTheScreenSizeAtEveryEvaluation) {
 
 TEST_F(PathEvaluate, PixelAreaRoundsHalfToEven) {
   // Pixels: 2.5 -> 2, 3.5 -> 4, -0.5 -> 0, -1.5 -> -2.
-  TMovingStep& step = Add(Kind(3, 2.5L, 3.5L, -0.5L, -1.5L, 0, 0));
+  TMovingStep& step = Add(StepValues(3, 2.5L, 3.5L, -0.5L, -1.5L, 0, 0));
   path().Evaluate(false);
   EXPECT_EQ((Rect{step.PixLeft, step.PixTop, step.PixRight, step.PixBottom}), (Rect{2, 4, 0, -2}));
   // Percent of a 4 x 4 screen: 12.5 % is 0.5 -> 0, 37.5 % is 1.5 -> 2.
@@ -441,7 +431,7 @@ TEST_F(PathEvaluate, AfterPreparingAHoldTheFirstAdvancingEvaluationReportsAChang
 }
 
 TEST_F(PathEvaluate, ABounceOnlyStepLoopsFromItsLastBouncePoint) {
-  TMovingStepValues bounce = Kind(1, 0, 0, 100, 100, 0, 50);
+  TMovingStepValues bounce = StepValues(1, 0, 0, 100, 100, 0, 50);
   bounce.Angle = 0;
   bounce.SpeedFrom = bounce.SpeedTo = 30;
   Add(bounce);
@@ -480,7 +470,7 @@ TEST_F(CloneFlights, StreamAtTheDefaultAngleFliesStraightDownTheDiagonal) {
   // anything else on the top edge (R - RX, T). At 4 px a tick the flight takes 28 ticks.
   for (std::int32_t emit_angle : {270, 400}) {
     path().Steps.clear();
-    TMovingStepValues stream = Kind(5, 0, 0, 100, 50, 0, 0);
+    TMovingStepValues stream = StepValues(5, 0, 0, 100, 50, 0, 0);
     stream.EmitAngle = emit_angle;
     stream.Count = 30;
     stream.MaxDelay = 6;
@@ -516,7 +506,7 @@ TEST_F(CloneFlights, StreamAtTheDefaultAngleFliesStraightDownTheDiagonal) {
 
 TEST_F(CloneFlights, BurstClonesWaitAtTheCentreAndFlyToTheirBorderPointEveryRound) {
   // Area 0,0 - 100,60: centre (50, 30). A speed of 1000 reaches the border in one tick.
-  TMovingStepValues burst = Kind(6, 0, 0, 100, 60, 0, 0);
+  TMovingStepValues burst = StepValues(6, 0, 0, 100, 60, 0, 0);
   burst.Count = 40;
   burst.MaxDelay = 5;
   burst.SpeedFrom = burst.SpeedTo = 1000;
