@@ -1,7 +1,6 @@
 // The four motion rules (bounce, line, hold, random jump) as a path's evaluation applies
 // them. Expected values are worked out from the rules by hand, or with a small reference
 // computation in the test that rounds with the floating-point unit's own ties-to-even.
-#include "step_values.h"
 #include "playback/motion_rules.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "step_values.h"
 #include "core/random.h"
 #include "playback/moving.h"
 #include "playback/moving_step.h"
