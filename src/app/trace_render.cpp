@@ -7,6 +7,7 @@
 #include "core/exceptions.h"
 #include "host/scene_load.h"
 #include "platform/gdi/bitmap.h"
+#include "platform/system/tick_count.h"
 #include "playback/moving.h"
 #include "playback/moving_step.h"
 #include "playback/sprite.h"
@@ -97,6 +98,9 @@ std::filesystem::path RenderFileName(const std::filesystem::path& directory, std
 
 int RunPlayback(const std::string& saver_path, const PlaybackRunOptions& options, std::ostream& out,
                 std::ostream& err) {
+  // Time stands at 0 while the scene loads and restarts, and at k x TimerInterval
+  // during the Step that makes StepCount k: every run of the same scene is the same.
+  ScopedVirtualClock clock;
   TVelquoraScene scene;
   if (!LoadScene(saver_path, scene, options.Screen)) return 1;
   TBitmap target(options.Screen.Width, options.Screen.Height);
@@ -106,6 +110,7 @@ int RunPlayback(const std::string& saver_path, const PlaybackRunOptions& options
   try {
     if (options.RenderDirectory) std::filesystem::create_directories(*options.RenderDirectory);
     for (std::int32_t step = 1; step <= options.Steps; ++step) {
+      clock.Set((static_cast<std::uint32_t>(scene.StepCount) + 1u) * static_cast<std::uint32_t>(scene.TimerInterval));
       scene.Step();
       if (options.Trace) {
         JsonWriter json(out);
