@@ -8,6 +8,8 @@
 #include <memory>
 #include <vector>
 
+#include "scene_file/container.h"
+#include "scene_file/scene_reader.h"
 #include "container_writer.h"
 #include "core/memory_stream.h"
 #include "platform/win/message_box.h"
@@ -59,7 +61,7 @@ void LoadContainer(benchmark::State& state, bool compressed) {
   for (auto _ : state) {
     TMemoryStream stream(container);
     TVelquoraScene scene;
-    scene.LoadFromStream(stream);
+    LoadSceneFromStream(scene, stream);
     if (scene.LoadFailed || scene.Sprites.size() != kSprites) state.SkipWithError("the scene did not load");
     benchmark::DoNotOptimize(scene.Sprites.data());
   }
@@ -75,7 +77,7 @@ void BM_ReadRecordsOnly(benchmark::State& state) {
     TMemoryStream stream(Records());
     const ScopedReadVersion version(16);
     TVelquoraScene scene;
-    scene.ReadFromStream(stream);
+    ReadSceneRecords(scene, stream);
     benchmark::DoNotOptimize(scene.Sprites.data());
   }
 }

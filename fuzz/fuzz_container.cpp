@@ -13,6 +13,7 @@
 #include <span>
 #include <string>
 
+#include "scene_file/container.h"
 #include "core/memory_stream.h"
 #include "fuzz_temp_directory.h"
 #include "host/saver_checksum.h"
@@ -32,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   {
     TMemoryStream stream(bytes);
     TVelquoraScene scene;
-    scene.LoadFromStream(stream);
+    LoadSceneFromStream(scene, stream);
     if (ReadVersion() != kNewestReadVersion) std::abort();
     if (!scene.LoadFailed && (scene.FileVersion < 1 || scene.FileVersion > 16)) std::abort();
   }

@@ -14,8 +14,8 @@
 
 #include "core/memory_stream.h"
 #include "core/rounding.h"
-#include "host/process_list_flag.h"
-#include "host/resource_probe.h"
+#include "platform/system/process_list_flag.h"
+#include "platform/system/resource_probe.h"
 #include "media/min_gdi_bitmap.h"
 #include "platform/gdi/bitmap.h"
 #include "playback/frame.h"

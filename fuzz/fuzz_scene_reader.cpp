@@ -12,10 +12,11 @@
 #include <span>
 #include <string>
 
+#include "scene_file/scene_reader.h"
 #include "core/exceptions.h"
 #include "core/memory_stream.h"
 #include "fuzz_temp_directory.h"
-#include "host/resource_probe.h"
+#include "platform/system/resource_probe.h"
 #include "playback/scene.h"
 #include "scene_file/read_version.h"
 
@@ -35,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     TVelquoraScene scene;
     scene.LoadSprites = (data[0] & 0x10) == 0;
     try {
-      scene.ReadFromStream(stream);
+      ReadSceneRecords(scene, stream);
     } catch (const Exception&) {
     }
   }

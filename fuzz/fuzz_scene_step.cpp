@@ -14,6 +14,7 @@
 #include <span>
 #include <string>
 
+#include "scene_file/container.h"
 #include "core/memory_stream.h"
 #include "fuzz_temp_directory.h"
 #include "platform/gdi/bitmap.h"
@@ -48,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   TVelquoraScene scene;
   scene.ScreenWidth = width;
   scene.ScreenHeight = height;
-  scene.LoadFromStream(stream);
+  LoadSceneFromStream(scene, stream);
   if (scene.LoadFailed) return 0;
   if (scene.BackgroundBitmap.Width() != width || scene.BackgroundBitmap.Height() != height) std::abort();
 

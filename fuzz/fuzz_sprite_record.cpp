@@ -8,7 +8,7 @@
 
 #include "core/exceptions.h"
 #include "core/memory_stream.h"
-#include "host/resource_probe.h"
+#include "platform/system/resource_probe.h"
 #include "playback/moving.h"
 #include "playback/scene.h"
 #include "playback/sprite.h"

@@ -33,7 +33,6 @@ struct HostState {
   HostMode Mode = HostMode::Program;              // set during start-up
   std::string ProgramPath;                        // the saver file: argument 0 of the command line
   std::vector<std::string> Arguments;             // the saver's arguments 1, 2, ...
-  bool PaletteDisplay = false;                    // the screen has at most 256 colours
   std::unique_ptr<TVelquoraScene> Scene;          // the one scene, owned
   WindowHandle SaverWindow = kNoWindow;           // the saver window or the open settings dialog
   Rect PreviewRect;                               // preview only: client rectangle of the host window

@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "host/preview.h"
-#include "host/resource_probe.h"
+#include "platform/system/resource_probe.h"
 #include "platform/system/display_info.h"
 #include "platform/win/message_box.h"
 
@@ -174,7 +174,7 @@ void TSaverWindow::FirstTick(WindowHandle window) {
 }
 
 void TSaverWindow::RealizeScenePalette(WindowHandle window) {
-  if (!host_.PaletteDisplay || !host_.Scene) return;
+  if (!PaletteDisplay() || !host_.Scene) return;
   try {
     if (services_.Windows.RealizePalette(window, host_.Scene->BackgroundBitmap.Palette()) > 0) {
       host_.Scene->BackgroundShown = false;

@@ -3,6 +3,7 @@
 #include "core/exceptions.h"
 #include "platform/system/file_stream.h"
 #include "platform/win/message_box.h"
+#include "scene_file/container.h"
 
 namespace velquora {
 
@@ -26,7 +27,7 @@ void LoadSceneFromSaverFile(const std::string& path, TVelquoraScene& scene, bool
   if (trailer > kLargePreviewScene && preview) scene.LoadSprites = false;
   const std::int32_t container = ReadInt32(file);
   file.Seek(container, SeekOrigin::Beginning);
-  scene.LoadFromStream(file);
+  LoadSceneFromStream(scene, file);
 }
 
 LoadStepOutcome LoadSceneAndSettings(HostState& host, HostSettings& settings) {

@@ -5,7 +5,7 @@
 
 #include "host/integrity_check.h"
 #include "host/mode_choice.h"
-#include "host/resource_probe.h"
+#include "platform/system/resource_probe.h"
 #include "host/scene_load.h"
 #include "host/temp_cleanup.h"
 #include "platform/system/display_info.h"
@@ -66,7 +66,7 @@ int RunSaverProcess(HostState& host, std::string program_path, std::vector<std::
 
 void StartUp(HostState& host, HostServices& services) {
   const auto color_bits = ScreenColorBits();
-  host.PaletteDisplay = color_bits.has_value() && *color_bits <= kPaletteColorBits;
+  SetPaletteDisplay(color_bits.has_value() && *color_bits <= kPaletteColorBits);
   host.Mode = ChooseHostMode(host.ProgramPath, host.Arguments);
   CleanTemporaryDirectory(services.TemporaryDirectory, TemporaryFileMarker());
   Dispatch(host, services);

@@ -1,7 +1,7 @@
 #include "media/min_gdi_bitmap.h"
 
-#include "host/process_list_flag.h"
-#include "host/resource_probe.h"
+#include "platform/system/process_list_flag.h"
+#include "platform/system/resource_probe.h"
 
 namespace velquora {
 

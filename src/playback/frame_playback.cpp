@@ -6,7 +6,7 @@
 #include <variant>
 
 #include "core/rounding.h"
-#include "host/host_state.h"
+#include "platform/system/display_info.h"
 #include "platform/gdi/canvas.h"
 #include "playback/frame.h"
 #include "playback/gif_frame.h"
@@ -14,9 +14,6 @@
 namespace velquora {
 
 namespace {
-
-// The display shows at most 256 colours: pictures carry their palettes along.
-bool PaletteMode() { return Host().PaletteDisplay; }
 
 std::int32_t Saturate(std::int64_t value) {
   return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, std::numeric_limits<std::int32_t>::min(),
@@ -38,7 +35,7 @@ void RasterisePending(TFrame& frame, PixelFormat targetFormat) {
   const TBitmap& pending = *frame.PendingPicture;
   frame.Picture.Acquire();
   TBitmap raster(pending.Width(), pending.Height(), targetFormat);
-  if (PaletteMode() && !pending.Palette().empty()) raster.SetPalette(pending.Palette());
+  if (PaletteDisplay() && !pending.Palette().empty()) raster.SetPalette(pending.Palette());
   TCanvas(raster).Draw(0, 0, pending);
   frame.Picture.Assign(raster);
   frame.Picture.Store();

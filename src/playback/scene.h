@@ -41,11 +41,6 @@ public:
   TVelquoraScene(const TVelquoraScene&) = delete;
   TVelquoraScene& operator=(const TVelquoraScene&) = delete;
 
-  // Reads the scene record stream from the stream's position; raises on any failure.
-  virtual void ReadFromStream(TStream& stream);
-  // Reads the scene container from the stream's position and fills the scene; never
-  // throws: a failure is reported once and recorded in LoadFailed.
-  virtual void LoadFromStream(TStream& stream);
   // Builds the background and readies every sprite's path; called after a load.
   void Prepare();
   // One playback tick: moves every sprite, recomposes the rectangles that changed in

@@ -3,7 +3,7 @@
 // optional picture placed on it).
 #include <cstdint>
 
-#include "host/host_state.h"
+#include "platform/system/display_info.h"
 #include "platform/gdi/canvas.h"
 #include "platform/gdi/screen_snapshot.h"
 #include "playback/frame.h"
@@ -22,9 +22,6 @@ constexpr std::int32_t kPaintedBackground = 2;
 constexpr std::int32_t kCentred = 1;
 constexpr std::int32_t kTiled = 2;
 constexpr std::int32_t kStretched = 3;
-
-// The display shows at most 256 colours: bitmaps carry palettes that must agree.
-bool PaletteMode() { return Host().PaletteDisplay; }
 
 // The palette of an 8-bit still picture wins; otherwise the first picture with a
 // palette gives it.
@@ -116,7 +113,7 @@ void PaintBackground(TVelquoraScene& scene) {
   // stripes draw their lines in it.
   ShapeBitmap(kRectangularFrameShape, canvas, BackgroundStyle(scene));
   if (scene.BackgroundPictureName.empty()) return;
-  if (PaletteMode() && !scene.BackgroundPicture.Palette().empty()) {
+  if (PaletteDisplay() && !scene.BackgroundPicture.Palette().empty()) {
     scene.BackgroundBitmap.SetPalette(scene.BackgroundPicture.Palette());
   }
   // The picture is placed over the whole playing area, border included: the inner
@@ -132,7 +129,7 @@ void TVelquoraScene::Prepare() {
 
   BackgroundShown = false;
   BackgroundBitmap.SetSize(ScreenWidth, ScreenHeight);
-  if (PaletteMode() && (BackgroundPictureName.empty() || BackgroundMode == kDesktopSnapshot)) {
+  if (PaletteDisplay() && (BackgroundPictureName.empty() || BackgroundMode == kDesktopSnapshot)) {
     PickBackgroundPalette(*this);
   }
   if (BackgroundMode == kDesktopSnapshot) {
@@ -140,7 +137,7 @@ void TVelquoraScene::Prepare() {
   } else if (BackgroundMode == kPaintedBackground) {
     PaintBackground(*this);
   }
-  if (PaletteMode()) {
+  if (PaletteDisplay()) {
     BackgroundBitmap.PaletteModified = true;
     WorkBitmap.PaletteModified = true;
   }

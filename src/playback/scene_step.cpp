@@ -8,8 +8,8 @@
 #include <optional>
 #include <vector>
 
-#include "host/host_state.h"
-#include "host/resource_probe.h"
+#include "platform/system/display_info.h"
+#include "platform/system/resource_probe.h"
 #include "platform/gdi/canvas.h"
 #include "platform/win/window_system.h"
 #include "playback/dirty_rects.h"
@@ -25,8 +25,6 @@ namespace {
 
 // Below this free-resources figure (percent) no dirty rectangle is drawn.
 constexpr int kMinimumDrawingResources = 11;
-
-bool PaletteMode() { return Host().PaletteDisplay; }
 
 // Counters that would run past the 32-bit range wrap instead of overflowing.
 std::int32_t Incremented(std::int32_t value) {
@@ -174,7 +172,7 @@ private:
   void RestoreBackground(const Rect& part) {
     TBitmap& background = scene_.BackgroundBitmap;
     TBitmap& work = scene_.WorkBitmap;
-    if (PaletteMode() && (!work.PaletteModified || background.PaletteModified) && !background.Palette().empty()) {
+    if (PaletteDisplay() && (!work.PaletteModified || background.PaletteModified) && !background.Palette().empty()) {
       work.SetPalette(background.Palette());
       background.PaletteModified = false;
     }
@@ -185,7 +183,7 @@ private:
   // otherwise a plain block copy.
   static void Copy(TBitmap& to, const Rect& part, const TBitmap& from) {
     TCanvas canvas(to);
-    if (PaletteMode()) {
+    if (PaletteDisplay()) {
       canvas.CopyRect(part, from, part);
     } else {
       canvas.BitBlt(part.Left, part.Top, part.Width(), part.Height(), from, part.Left, part.Top);

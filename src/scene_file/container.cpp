@@ -12,6 +12,7 @@
 #include "playback/scene.h"
 #include "scene_file/lzh_decoder.h"
 #include "scene_file/read_version.h"
+#include "scene_file/scene_reader.h"
 
 namespace velquora {
 
@@ -86,8 +87,9 @@ std::int32_t SignatureVersion(std::string_view signature) {
   return version;
 }
 
-void TVelquoraScene::LoadFromStream(TStream& stream) {
-  LoadFailed = false;
+void LoadSceneFromStream(TVelquoraScene& scene, TStream& stream, const SceneRecordsReader& read_records) {
+  scene.LoadFailed = false;
+  const SceneRecordsReader& read = read_records ? read_records : SceneRecordsReader(ReadSceneRecords);
   // ReadVersion goes back to the newest version however the load ends.
   ScopedReadVersion read_version(0);
   try {
@@ -97,10 +99,10 @@ void TVelquoraScene::LoadFromStream(TStream& stream) {
     SkipPreviewBlock(stream);
 
     SetReadVersion(SignatureVersion(signature));
-    if (ReadVersion() != 0) SignatureText = signature;
-    FileVersion = ReadVersion();
-    if (FileVersion == 0) throw EReadError("Old version is detected.");
-    if (FileVersion >= kFirstVersionWithCompressorParameters) {
+    if (ReadVersion() != 0) scene.SignatureText = signature;
+    scene.FileVersion = ReadVersion();
+    if (scene.FileVersion == 0) throw EReadError("Old version is detected.");
+    if (scene.FileVersion >= kFirstVersionWithCompressorParameters) {
       ReadInt32(stream);  // ring size and look-ahead of the compressor: neither used nor checked
       ReadInt32(stream);
     }
@@ -108,14 +110,14 @@ void TVelquoraScene::LoadFromStream(TStream& stream) {
     if (compressed) {
       // Every version's blocks are decoded with the one LZH decoder.
       const std::unique_ptr<TMemoryStream> records = DecodeBlocks(stream, buffers);
-      ReadFromStream(*records);
+      read(scene, *records);
     } else {
-      ReadFromStream(stream);
+      read(scene, stream);
     }
-    Prepare();
+    scene.Prepare();
   } catch (...) {
-    ReportLoadFailure(OwnerWindow);
-    LoadFailed = true;
+    ReportLoadFailure(scene.OwnerWindow);
+    scene.LoadFailed = true;
   }
 }
 

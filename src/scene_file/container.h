@@ -2,13 +2,24 @@
 // The scene container around the record stream: a compressed flag, a signature that
 // fixes the format version, an optional preview picture, the compressor's parameters,
 // and the record stream itself or the record stream cut into LZH blocks.
-// TVelquoraScene::LoadFromStream reads it (defined in container.cpp).
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string_view>
 
 namespace velquora {
+
+class TStream;
+class TVelquoraScene;
+
+// Reads the record stream into the scene; raises on any failure.
+using SceneRecordsReader = std::function<void(TVelquoraScene& scene, TStream& records)>;
+
+// Reads the scene container from the stream's position and fills the scene through
+// read_records (the scene record reader unless a test gives another); never throws: a
+// failure is reported once and recorded in the scene's LoadFailed.
+void LoadSceneFromStream(TVelquoraScene& scene, TStream& stream, const SceneRecordsReader& read_records = {});
 
 // The signatures in version order: a file's version index is the 1-based position of
 // its signature here. "v.3.10" stands before "v.3.1".

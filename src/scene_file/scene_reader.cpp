@@ -1,4 +1,4 @@
-// TVelquoraScene::ReadFromStream: the scene record, read in one pass and in a fixed
+// ReadSceneRecords: the scene record, read in one pass and in a fixed
 // order into the scene and the objects it owns. Which rows a file carries depends on
 // ReadVersion(); every read is exact, so a stream that ends early fails the load.
 #include <algorithm>
@@ -11,12 +11,13 @@
 #include <string>
 
 #include "core/memory_stream.h"
-#include "host/resource_probe.h"
+#include "platform/system/resource_probe.h"
 #include "platform/system/file_stream.h"
 #include "platform/system/temp_files.h"
 #include "playback/scene.h"
 #include "playback/sprite.h"
 #include "scene_file/read_version.h"
+#include "scene_file/scene_reader.h"
 #include "scene_file/sprite_reader.h"
 
 namespace velquora {
@@ -297,6 +298,6 @@ private:
 
 }  // namespace
 
-void TVelquoraScene::ReadFromStream(TStream& stream) { SceneRecordReader(*this, stream).Read(); }
+void ReadSceneRecords(TVelquoraScene& scene, TStream& stream) { SceneRecordReader(scene, stream).Read(); }
 
 }  // namespace velquora

@@ -5,7 +5,7 @@
 #include "core/exceptions.h"
 #include "core/memory_stream.h"
 #include "core/real48.h"
-#include "host/resource_probe.h"
+#include "platform/system/resource_probe.h"
 #include "media/jpeg_image.h"
 #include "playback/frame.h"
 #include "playback/moving.h"

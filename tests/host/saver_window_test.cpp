@@ -6,11 +6,12 @@
 #include <vector>
 
 #include "host/preview.h"
-#include "host/resource_probe.h"
 #include "host/saver_window.h"
 #include "host_test_support.h"
 #include "platform/gdi/canvas.h"
 #include "platform/registry/registry.h"
+#include "platform/system/display_info.h"
+#include "platform/system/resource_probe.h"
 #include "platform/win/headless_backend.h"
 #include "recording_message_boxes.h"
 
@@ -465,7 +466,7 @@ TEST_F(SaverWindowTest, TheLowResourcesMessageBelongsToThePlayingModesBelowFifte
 // --- palette -------------------------------------------------------------------------------
 
 TEST_F(SaverWindowTest, RealizingAChangedPaletteRepaintsTheWholeScene) {
-  host_.PaletteDisplay = true;
+  const ScopedPaletteDisplay palette_display(true);
   host_.Scene->BackgroundBitmap.SetPixelFormat(PixelFormat::Bits8);
   Create(HostMode::Show);
   host_.Scene->BackgroundShown = true;
@@ -482,7 +483,7 @@ TEST_F(SaverWindowTest, ThePaletteIsLeftAloneOnDisplaysWithMoreColoursOrForOwnCh
   host_.Scene->BackgroundShown = true;
   Send(WM_QUERYNEWPALETTE);
   EXPECT_TRUE(host_.Scene->BackgroundShown);  // PaletteDisplay is false
-  host_.PaletteDisplay = true;
+  const ScopedPaletteDisplay palette_display(true);
   Send(WM_PALETTECHANGED, window_);
   EXPECT_TRUE(host_.Scene->BackgroundShown);
 }

@@ -224,9 +224,9 @@ TEST_F(SaverRun, PaletteDisplayMeansAtMost256Colours) {
       {1, true}, {4, true}, {8, true}, {15, false}, {16, false}, {24, false}, {32, false}, {std::nullopt, false}};
   for (const auto& [bits, palette] : cases) {
     ScopedColorBits depth(bits);
-    host.PaletteDisplay = !palette;
+    const ScopedPaletteDisplay before(!palette);
     Run("Aquarium.exe", testing::GoodSaverFile(), {"/a"});
-    EXPECT_EQ(host.PaletteDisplay, palette) << bits.value_or(0);
+    EXPECT_EQ(PaletteDisplay(), palette) << bits.value_or(0);
   }
 }
 

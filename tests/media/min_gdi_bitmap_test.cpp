@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "core/memory_stream.h"
-#include "host/process_list_flag.h"
-#include "host/resource_probe.h"
+#include "platform/system/process_list_flag.h"
+#include "platform/system/resource_probe.h"
 #include "platform/gdi/canvas.h"
 
 namespace velquora {

@@ -5,9 +5,9 @@
 #include <utility>
 #include <vector>
 
-#include "host/host_state.h"
-#include "host/process_list_flag.h"
-#include "host/resource_probe.h"
+#include "platform/system/display_info.h"
+#include "platform/system/process_list_flag.h"
+#include "platform/system/resource_probe.h"
 #include "platform/gdi/bitmap.h"
 #include "platform/gdi/canvas.h"
 #include "playback/frame.h"
@@ -314,15 +314,6 @@ TEST(FrameDraw, EconomyModeDrawsThePictureThroughADormantCycle) {
 }
 
 // Sets the host's palette-display flag for one test.
-class ScopedPaletteDisplay {
-public:
-  explicit ScopedPaletteDisplay(bool on) : previous_(std::exchange(Host().PaletteDisplay, on)) {}
-  ~ScopedPaletteDisplay() { Host().PaletteDisplay = previous_; }
-
-private:
-  bool previous_;
-};
-
 TEST(FrameDraw, PaletteModeGivesThePictureThePendingPalette) {
   const std::vector<PaletteEntry> palette = {{10, 20, 30}, {200, 100, 50}, {0, 0, 0}, {255, 255, 255}};
   TBitmap pending(4, 2, PixelFormat::Bits8);

@@ -9,8 +9,8 @@
 #include <utility>
 #include <vector>
 
-#include "host/host_state.h"
-#include "host/resource_probe.h"
+#include "platform/system/display_info.h"
+#include "platform/system/resource_probe.h"
 #include "platform/gdi/bitmap.h"
 #include "platform/gdi/canvas.h"
 #include "platform/gdi/screen_snapshot.h"
@@ -483,17 +483,6 @@ TEST(SceneSnapshot, AnyOtherModeKeepsTheBackgroundAsItIs) {
 
 // Palette mode: the background takes a palette from the sprites' pictures, and the work
 // bitmap takes the background's before the first rectangle is restored.
-
-class ScopedPaletteDisplay {
-public:
-  explicit ScopedPaletteDisplay(bool on) : previous_(std::exchange(Host().PaletteDisplay, on)) {}
-  ~ScopedPaletteDisplay() { Host().PaletteDisplay = previous_; }
-  ScopedPaletteDisplay(const ScopedPaletteDisplay&) = delete;
-  ScopedPaletteDisplay& operator=(const ScopedPaletteDisplay&) = delete;
-
-private:
-  bool previous_;
-};
 
 // An 8-bit picture whose palette starts with the given colour.
 TBitmap PalettedPicture(TColor first) {

@@ -34,7 +34,7 @@ enum class Failure { None, Read, OutOfMemory };
 // A scene whose record reader only records what it was given.
 class RecordingScene : public TVelquoraScene {
 public:
-  void ReadFromStream(TStream& stream) override {
+  void ReadFromStream(TStream& stream) {
     ++reads;
     stream_seen = &stream;
     position_seen = stream.Position();
@@ -53,6 +53,11 @@ public:
   Bytes records;
   Failure failure = Failure::None;
 };
+
+// Loads the container with the scene's own recording reader in place of the real one.
+void LoadFromStream(RecordingScene& scene, TStream& stream) {
+  LoadSceneFromStream(scene, stream, [&scene](TVelquoraScene&, TStream& records) { scene.ReadFromStream(records); });
+}
 
 Bytes Pattern(std::size_t size, std::uint32_t seed = 7) {
   Bytes bytes(size);
@@ -92,7 +97,7 @@ Loaded Load(const Bytes& container, Failure failure = Failure::None, WindowHandl
   {
     ScopedMessageBoxes scope(boxes);
     TMemoryStream stream(container);
-    loaded.scene->LoadFromStream(stream);
+    LoadFromStream(*loaded.scene, stream);
   }
   loaded.boxes = boxes->shown;
   loaded.version_after = ReadVersion();
@@ -175,7 +180,7 @@ TEST(LoadFromStream, UnknownSignaturesFailWithoutChangingTheSignatureText) {
       auto boxes = std::make_shared<RecordingMessageBoxes>();
       ScopedMessageBoxes scope(boxes);
       TMemoryStream stream(WriteContainer(Pattern(40), design));
-      loaded.scene->LoadFromStream(stream);
+      LoadFromStream(*loaded.scene, stream);
       loaded.boxes = boxes->shown;
     }
     loaded.version_after = ReadVersion();
@@ -212,7 +217,7 @@ TEST(LoadFromStream, UncompressedRecordsAreReadFromTheGivenStreamAfterTheParamet
   RecordingScene scene;
   TMemoryStream stream(container);
   ScopedRecordingMessageBoxes boxes;
-  scene.LoadFromStream(stream);
+  LoadFromStream(scene, stream);
   EXPECT_EQ(scene.stream_seen, &stream);
   EXPECT_EQ(scene.position_seen, 1 + 1 + 20 + 8);  // flag, signature, parameters
   EXPECT_EQ(scene.records, records);
@@ -247,7 +252,7 @@ TEST(LoadFromStream, APreviewLengthOfZeroConsumesMarkerAndLength) {
   RecordingScene scene;
   TMemoryStream stream(container);
   ScopedRecordingMessageBoxes boxes;
-  scene.LoadFromStream(stream);
+  LoadFromStream(scene, stream);
   // flag, signature "Velquora Scene v.1.21" (1 + 21), marker (1 + 19), length 4.
   EXPECT_EQ(scene.position_seen, 1 + 22 + 20 + 4);
   EXPECT_EQ(scene.records, records);
@@ -439,10 +444,10 @@ TEST(LoadFromStream, EachLoadStartsWithLoadFailedCleared) {
   ContainerSpec bad;
   bad.Signature = "unknown";
   TMemoryStream failing(WriteContainer(Pattern(40), bad));
-  scene.LoadFromStream(failing);
+  LoadFromStream(scene, failing);
   ASSERT_TRUE(scene.LoadFailed);
   TMemoryStream good(WriteContainer(Pattern(40), ContainerSpec{}));
-  scene.LoadFromStream(good);
+  LoadFromStream(scene, good);
   EXPECT_FALSE(scene.LoadFailed);
   EXPECT_EQ(scene.FileVersion, 16);
   EXPECT_EQ(boxes.boxes().shown.size(), 1U);

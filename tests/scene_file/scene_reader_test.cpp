@@ -9,8 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "scene_file/scene_reader.h"
 #include "core/memory_stream.h"
-#include "host/resource_probe.h"
+#include "platform/system/resource_probe.h"
 #include "playback/scene.h"
 #include "playback/sprite.h"
 #include "playback/start_and_finish.h"
@@ -67,7 +68,7 @@ std::vector<std::uint8_t> FileBytes(const fs::path& path) {
 std::int64_t ReadScene(TVelquoraScene& scene, const std::vector<std::uint8_t>& bytes, int version) {
   TMemoryStream stream(bytes);
   ScopedReadVersion read_version(version);
-  scene.ReadFromStream(stream);
+  ReadSceneRecords(scene, stream);
   return stream.Position();
 }
 
@@ -475,7 +476,7 @@ TEST(SceneReader, StreamSizeIsTheWholeStreamEvenWhenReadingStartsLater) {
   stream.SetPosition(100);
   ScopedReadVersion version(16);
   TVelquoraScene scene;
-  scene.ReadFromStream(stream);
+  ReadSceneRecords(scene, stream);
   EXPECT_EQ(scene.StreamSize, static_cast<std::int32_t>(100 + records.size()));
 }
 

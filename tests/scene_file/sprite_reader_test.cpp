@@ -10,7 +10,7 @@
 
 #include "core/exceptions.h"
 #include "core/memory_stream.h"
-#include "host/resource_probe.h"
+#include "platform/system/resource_probe.h"
 #include "platform/gdi/bitmap.h"
 #include "playback/frame.h"
 #include "playback/moving.h"

@@ -15,6 +15,11 @@ std::function<std::optional<ScreenSize>()>& SizeQuery() {
   return query;
 }
 
+bool& PaletteFlag() {
+  static bool on = false;
+  return on;
+}
+
 ScreenSize& Headless() {
   static ScreenSize size;
   return size;
@@ -41,5 +46,13 @@ ScreenSize PrimaryScreenSize() {
 void SetScreenSizeQuery(std::function<std::optional<ScreenSize>()> query) { SizeQuery() = std::move(query); }
 ScreenSize HeadlessScreenSize() { return Headless(); }
 void SetHeadlessScreenSize(ScreenSize size) { Headless() = size; }
+
+bool PaletteDisplay() { return PaletteFlag(); }
+
+void SetPaletteDisplay(bool on) { PaletteFlag() = on; }
+
+ScopedPaletteDisplay::ScopedPaletteDisplay(bool on) : previous_(std::exchange(PaletteFlag(), on)) {}
+
+ScopedPaletteDisplay::~ScopedPaletteDisplay() { PaletteFlag() = previous_; }
 
 }  // namespace velquora

@@ -24,4 +24,21 @@ void SetScreenSizeQuery(std::function<std::optional<ScreenSize>()> query);
 ScreenSize HeadlessScreenSize();
 void SetHeadlessScreenSize(ScreenSize size);
 
+// The screen shows at most 256 colours through a palette. Start-up sets it from the
+// colour depth; pictures are then composed in the background picture's palette.
+bool PaletteDisplay();
+void SetPaletteDisplay(bool on);
+
+// Sets the palette display flag for the lifetime of this object, for tests.
+class ScopedPaletteDisplay {
+public:
+  explicit ScopedPaletteDisplay(bool on);
+  ~ScopedPaletteDisplay();
+  ScopedPaletteDisplay(const ScopedPaletteDisplay&) = delete;
+  ScopedPaletteDisplay& operator=(const ScopedPaletteDisplay&) = delete;
+
+private:
+  bool previous_;
+};
+
 }  // namespace velquora

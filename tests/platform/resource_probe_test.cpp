@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "host/resource_probe.h"
+#include "platform/system/resource_probe.h"
 
 namespace velquora {
 namespace {

@@ -1,4 +1,4 @@
-#include "host/resource_probe.h"
+#include "platform/system/resource_probe.h"
 
 #include <utility>
 

@@ -1,4 +1,4 @@
-#include "host/process_list_flag.h"
+#include "platform/system/process_list_flag.h"
 
 #include <utility>
 
