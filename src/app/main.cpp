@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/scene_dump.h"
+#include "app/thumbnail.h"
 #include "app/tool_options.h"
 #include "app/trace_render.h"
 #include "core/ansi_text.h"
@@ -122,6 +123,7 @@ int main(int argc, char** argv) {
       options.SaverFile ? *options.SaverFile : velquora::RunningProgramPath(argc > 0 ? argv[0] : "");
   if (options.DumpScene) return velquora::RunSceneDump(saver_path, options.Size, std::cout);
   if (options.TraceSteps || options.RenderDirectory) return RunPlaybackMode(saver_path, options);
+  if (options.Thumbnail) return velquora::RunThumbnail(saver_path, *options.Thumbnail, options.Size);
   try {
     return RunSaver(saver_path, options);
   } catch (const velquora::EToolOptionError& error) {

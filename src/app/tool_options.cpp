@@ -43,6 +43,9 @@ std::int32_t ParseCount(std::string_view option, const std::string& text, std::i
 // and --every mean nothing without it.
 void CheckPlaybackOptions(const ToolOptions& options) {
   if (options.TraceSteps && options.RenderDirectory) throw EToolOptionError("--trace and --render are separate runs");
+  if (options.Thumbnail && (options.TraceSteps || options.RenderDirectory || options.DumpScene)) {
+    throw EToolOptionError("--thumbnail is a run of its own");
+  }
   if (options.RenderDirectory && !options.RenderTicks) throw EToolOptionError("--render needs --ticks N");
   if (!options.RenderDirectory && (options.RenderTicks || options.RenderEvery != 1)) {
     throw EToolOptionError("--ticks and --every go with --render DIR");
@@ -93,6 +96,8 @@ ToolOptions ParseToolOptions(std::span<const std::string> arguments) {
       options.RenderTicks = ParseCount(option, cursor.TakeValue(option), 0);
     } else if (option == "--every") {
       options.RenderEvery = ParseCount(option, cursor.TakeValue(option), 1);
+    } else if (option == "--thumbnail") {
+      options.Thumbnail = cursor.TakeValue(option);
     } else if (option == "--report-steps") {
       options.ReportSteps = true;
     } else if (option == "-root" || option == "--root") {
@@ -134,6 +139,10 @@ Options, before the saver's own switches:
   --render DIR --ticks N [--every K]
                  the same run of N Steps, writing the picture after every K-th Step
                  (default 1) as DIR/frame-NNNNNN.png, NNNNNN being the Step count
+  --thumbnail FILE
+                 write a PNG picture of the scene to FILE: the preview picture stored
+                 with the scene (fitted within --size) or else the picture after 100
+                 Steps at --size; quiet, exit status 1 when the file holds no scene
   --help         show this text
   --report-steps when the saver window closes, say on stderr how many Steps it played
   -root          as a screen-saver daemon's hack: play the scene as with /S into the

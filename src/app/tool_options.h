@@ -7,6 +7,7 @@
 //   --dump-scene   check and load the scene, print it as one JSON object
 //   --trace N      load, restart and play N Steps headless, one JSON line per Step
 //   --render DIR --ticks N [--every K]   the same run, a PNG of every K-th Step in DIR
+//   --thumbnail FILE   a PNG picture of the scene for file managers
 //   --help         list the options
 //   --report-steps the window modes say how many Steps they played
 //   -root, -window-id ID   as a screen-saver daemon's hack: play into the root window (or
@@ -39,6 +40,7 @@ struct ToolOptions {
   std::optional<std::string> RenderDirectory;  // --render DIR
   std::optional<std::int32_t> RenderTicks;   // --ticks N
   std::int32_t RenderEvery = 1;              // --every K
+  std::optional<std::string> Thumbnail;      // --thumbnail FILE
   bool Help = false;
   bool ReportSteps = false;  // the window modes say on stderr how many Steps they played
   // Play into another program's window: "root" for -root, else the -window-id text.

@@ -121,6 +121,7 @@ int RunPlayback(const std::string& saver_path, const PlaybackRunOptions& options
         SavePng(target, RenderFileName(*options.RenderDirectory, scene.StepCount));
       }
     }
+    if (options.FinalPicture) SavePng(target, *options.FinalPicture);
   } catch (const std::exception& error) {
     err << "velquora-saver: " << error.what() << "\n";
     return 1;

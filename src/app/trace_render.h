@@ -21,6 +21,7 @@ struct PlaybackRunOptions {
   bool Trace = false;                                  // one JSON line per Step to the output
   std::optional<std::filesystem::path> RenderDirectory;  // frame-NNNNNN.png pictures go here
   std::int32_t RenderEvery = 1;                        // a picture after every K-th Step
+  std::optional<std::filesystem::path> FinalPicture;   // the picture after the last Step goes here
 };
 
 // One trace line's object: the counters, the merged dirty rectangles of the last Step

@@ -18,16 +18,29 @@ void ReportUnreadable() {
 }
 
 bool ReadsSettings(HostMode mode) { return mode != HostMode::Program && mode != HostMode::Show; }
+
+// Reads the container offset from the saver file's last eight bytes and seeks to it;
+// gives where those eight bytes start.
+std::int64_t SeekSceneContainer(TFileStream& file) {
+  if (file.Size() < kTrailerSize) throw EReadError("Saver file too short for its scene offset");
+  const std::int64_t trailer = file.Seek(-kTrailerSize, SeekOrigin::End);
+  const std::int32_t container = ReadInt32(file);
+  file.Seek(container, SeekOrigin::Beginning);
+  return trailer;
+}
 }  // namespace
 
 void LoadSceneFromSaverFile(const std::string& path, TVelquoraScene& scene, bool preview) {
   TFileStream file(path, FileMode::OpenRead);
-  if (file.Size() < kTrailerSize) throw EReadError("Saver file too short for its scene offset");
-  const std::int64_t trailer = file.Seek(-kTrailerSize, SeekOrigin::End);
+  const std::int64_t trailer = SeekSceneContainer(file);
   if (trailer > kLargePreviewScene && preview) scene.LoadSprites = false;
-  const std::int32_t container = ReadInt32(file);
-  file.Seek(container, SeekOrigin::Beginning);
   LoadSceneFromStream(scene, file);
+}
+
+std::optional<std::vector<std::uint8_t>> ReadSaverPreviewPicture(const std::string& path) {
+  TFileStream file(path, FileMode::OpenRead);
+  SeekSceneContainer(file);
+  return ReadPreviewPicture(file);
 }
 
 LoadStepOutcome LoadSceneAndSettings(HostState& host, HostSettings& settings) {

@@ -3,7 +3,9 @@
 // the offset stored in its last eight bytes, loads the host's scene from it and reads
 // the stored settings.
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "host/host_settings.h"
 #include "host/host_state.h"
@@ -18,6 +20,10 @@ inline constexpr std::int64_t kLargePreviewScene = 10'000'000;
 // the scene and recorded in its LoadFailed. Raises EFOpenError when the file cannot be
 // opened and EReadError when the offset cannot be read or sought.
 void LoadSceneFromSaverFile(const std::string& path, TVelquoraScene& scene, bool preview);
+
+// The saver file's preview picture (JPEG bytes) when its container has one. Raises as
+// LoadSceneFromSaverFile does when the file or its container cannot be read.
+std::optional<std::vector<std::uint8_t>> ReadSaverPreviewPicture(const std::string& path);
 
 enum class LoadStepOutcome {
   Continue,    // the mode goes on with what the scene holds

@@ -30,18 +30,22 @@ constexpr std::size_t kMaxBlockExpansion = 64;
 // Skips the preview picture when the marker stands at the stream's position; otherwise
 // leaves the position where it was. The marker's length byte is followed by exactly
 // 19 bytes whatever it says, so a stream that ends within them fails the load.
-void SkipPreviewBlock(TStream& stream) {
+// Reads the preview block's marker and length when the stream holds one there, leaving
+// the stream at the picture's first byte; otherwise puts the stream back and gives
+// nothing.
+std::optional<std::int32_t> ReadPreviewHeader(TStream& stream) {
   const std::int64_t start = stream.Position();
   const std::uint8_t length = ReadByte(stream);
   std::array<char, kPreviewMarker.size()> text{};
   stream.ReadBuffer(text.data(), text.size());
   const std::string_view marker(text.data(), std::min<std::size_t>(length, text.size()));
-  if (length == kPreviewMarker.size() && marker == kPreviewMarker) {
-    const std::int32_t preview_length = ReadInt32(stream);
-    stream.Seek(preview_length, SeekOrigin::Current);
-  } else {
-    stream.SetPosition(start);
-  }
+  if (length == kPreviewMarker.size() && marker == kPreviewMarker) return ReadInt32(stream);
+  stream.SetPosition(start);
+  return std::nullopt;
+}
+
+void SkipPreviewBlock(TStream& stream) {
+  if (const auto preview_length = ReadPreviewHeader(stream)) stream.Seek(*preview_length, SeekOrigin::Current);
 }
 
 void DecodeBlockInto(TStream& stream, std::int32_t stored_length, BlockBuffers& buffers, TMemoryStream& out) {
@@ -85,6 +89,18 @@ std::int32_t SignatureVersion(std::string_view signature) {
     if (SceneSignatures[i] == signature) version = static_cast<std::int32_t>(i + 1);
   }
   return version;
+}
+
+std::optional<std::vector<std::uint8_t>> ReadPreviewPicture(TStream& stream) {
+  ReadFlag(stream);
+  ReadShortString(stream);
+  const auto length = ReadPreviewHeader(stream);
+  if (!length) return std::nullopt;
+  // The length comes from the file: it must fit what the file still holds.
+  if (*length < 0 || *length > stream.Remaining()) throw EReadError("Preview picture runs past the end");
+  std::vector<std::uint8_t> picture(static_cast<std::size_t>(*length));
+  stream.ReadBuffer(picture.data(), picture.size());
+  return picture;
 }
 
 void LoadSceneFromStream(TVelquoraScene& scene, TStream& stream, const SceneRecordsReader& read_records) {

@@ -6,7 +6,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string_view>
+#include <vector>
 
 namespace velquora {
 
@@ -20,6 +22,11 @@ using SceneRecordsReader = std::function<void(TVelquoraScene& scene, TStream& re
 // read_records (the scene record reader unless a test gives another); never throws: a
 // failure is reported once and recorded in the scene's LoadFailed.
 void LoadSceneFromStream(TVelquoraScene& scene, TStream& stream, const SceneRecordsReader& read_records = {});
+
+// The bytes of the container's preview picture (a JPEG file) when it has one, read from
+// the container's first byte; nothing when it has none. Raises when the stream ends
+// before the picture does.
+std::optional<std::vector<std::uint8_t>> ReadPreviewPicture(TStream& stream);
 
 // The signatures in version order: a file's version index is the 1-based position of
 // its signature here. "v.3.10" stands before "v.3.1".

@@ -2,6 +2,7 @@
 // fixed seed, and that tracing leaves the run as it would be untraced.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -12,10 +13,12 @@
 #include <string>
 #include <vector>
 
+#include "app/thumbnail.h"
 #include "app/tool_options.h"
 #include "app/trace_render.h"
 #include "core/random.h"
 #include "demo_scene.h"
+#include "jpeg_writer.h"
 #include "platform/gdi/bitmap.h"
 #include "recording_message_boxes.h"
 #include "saver_writer.h"
@@ -237,6 +240,58 @@ TEST_F(Playback, AnUnwritableRenderDirectoryIsReported) {
   EXPECT_FALSE(outcome.err.empty());
 }
 
+// --- thumbnails ----------------------------------------------------------------------------
+
+TEST_F(Playback, AThumbnailWithoutAPreviewIsTheRenderedPictureOfItsStep) {
+  PlaybackRunOptions options;
+  options.Screen = ScreenSize{96, 72};
+  options.Steps = kThumbnailSteps;
+  options.RenderDirectory = directory_.Path();
+  options.RenderEvery = kThumbnailSteps;
+  ASSERT_EQ(Run(options).status, 0);
+  const fs::path thumbnail = directory_.Path() / "thumbnail.png";
+  const ScopedSeed fixed(7);
+  ASSERT_EQ(RunThumbnail(saver_.string(), thumbnail, options.Screen), 0);
+  EXPECT_EQ(FileBytes(thumbnail), FileBytes(RenderFileName(directory_.Path(), kThumbnailSteps)));
+}
+
+TEST_F(Playback, AThumbnailIsTheStoredPreviewFittedWithinTheSize) {
+  // A 200 x 50 preview, left half red and right half blue, fitted within 80 x 80.
+  constexpr int kWidth = 200;
+  constexpr int kHeight = 50;
+  std::vector<std::uint8_t> rgb;
+  for (int y = 0; y < kHeight; ++y) {
+    for (int x = 0; x < kWidth; ++x) rgb.insert(rgb.end(), {x < kWidth / 2 ? std::uint8_t{255} : std::uint8_t{0}, 0,
+                                                           x < kWidth / 2 ? std::uint8_t{0} : std::uint8_t{255}});
+  }
+  ContainerSpec container;
+  container.Preview = EncodeJpeg(rgb, kWidth, kHeight, JpegSampleSpace::Rgb);
+  const fs::path saver = directory_.Path() / "preview.scr";
+  WriteFileBytes(saver, WriteSceneSaverFile(DemoScene(), container));
+  const fs::path thumbnail = directory_.Path() / "preview.png";
+  ASSERT_EQ(RunThumbnail(saver.string(), thumbnail, ScreenSize{80, 80}), 0);
+  const TBitmap picture = LoadPng(thumbnail);
+  EXPECT_EQ(picture.Width(), 80);
+  EXPECT_EQ(picture.Height(), 20);
+  const auto near = [](TColor color, int red, int blue) {
+    return std::abs(static_cast<int>(color & 0xFF) - red) < 24 && std::abs(static_cast<int>(color >> 16 & 0xFF) - blue) < 24;
+  };
+  EXPECT_TRUE(near(picture.GetPixel(10, 10), 255, 0)) << std::hex << picture.GetPixel(10, 10);
+  EXPECT_TRUE(near(picture.GetPixel(70, 10), 0, 255)) << std::hex << picture.GetPixel(70, 10);
+}
+
+TEST_F(Playback, AThumbnailOfAFileWithoutASceneFailsQuietly) {
+  auto boxes = std::make_shared<RecordingMessageBoxes>();
+  ScopedMessageBoxes scope(boxes);
+  const fs::path text = directory_.Path() / "notes.txt";
+  WriteFileBytes(text, std::vector<std::uint8_t>(100, 'a'));
+  const fs::path thumbnail = directory_.Path() / "notes.png";
+  EXPECT_EQ(RunThumbnail(text.string(), thumbnail, ScreenSize{64, 64}), 1);
+  EXPECT_EQ(RunThumbnail((directory_.Path() / "missing.scr").string(), thumbnail, ScreenSize{64, 64}), 1);
+  EXPECT_TRUE(boxes->shown.empty());
+  EXPECT_FALSE(fs::exists(thumbnail));
+}
+
 ToolOptions Parse(std::vector<std::string> arguments) { return ParseToolOptions(arguments); }
 
 TEST(PlaybackOptions, TraceAndRenderTakeTheirCounts) {
@@ -261,6 +316,8 @@ TEST(PlaybackOptions, BadOrIncompleteCountsAreRefused) {
       {"--ticks", "5"},
       {"--every", "2"},
       {"--trace", "5", "--render", "out", "--ticks", "5"},
+      {"--thumbnail"},
+      {"--thumbnail", "a.png", "--trace", "5"},
   };
   for (const auto& arguments : refused) {
     std::string line;
@@ -271,7 +328,7 @@ TEST(PlaybackOptions, BadOrIncompleteCountsAreRefused) {
 
 TEST(PlaybackOptions, HelpListsTheModes) {
   const std::string help = ToolOptionsHelp();
-  for (const char* option : {"--trace N", "--render DIR", "--ticks N", "--every K"}) {
+  for (const char* option : {"--trace N", "--render DIR", "--ticks N", "--every K", "--thumbnail FILE"}) {
     EXPECT_NE(help.find(option), std::string::npos) << option;
   }
 }
