@@ -59,19 +59,6 @@ void ReportLoadFailure() {
   ShowMessageBox(box);
 }
 
-// The scene of the saver file, loaded at the given screen size; false when it failed.
-bool LoadScene(const std::string& saver_path, TVelquoraScene& scene, ScreenSize screen) {
-  scene.ScreenWidth = screen.Width;
-  scene.ScreenHeight = screen.Height;
-  try {
-    LoadSceneFromSaverFile(saver_path, scene, false);
-  } catch (const std::exception&) {
-    // The container could not even be found: the load failed as surely as a bad one.
-    ReportLoadFailure();
-    scene.LoadFailed = true;
-  }
-  return !scene.LoadFailed;
-}
 
 }  // namespace
 
@@ -96,32 +83,50 @@ std::filesystem::path RenderFileName(const std::filesystem::path& directory, std
   return directory / name;
 }
 
+HeadlessPlayback::HeadlessPlayback(ScreenSize screen) : target_(screen.Width, screen.Height) {
+  scene_.ScreenWidth = screen.Width;
+  scene_.ScreenHeight = screen.Height;
+}
+
+bool HeadlessPlayback::Load(const std::string& saver_path) {
+  try {
+    LoadSceneFromSaverFile(saver_path, scene_, false);
+  } catch (const std::exception&) {
+    // The container could not even be found: the load failed as surely as a bad one.
+    ReportLoadFailure();
+    scene_.LoadFailed = true;
+  }
+  if (scene_.LoadFailed) return false;
+  scene_.TargetBitmap = &target_;
+  scene_.SoundEnabled = false;
+  scene_.Restart();
+  return true;
+}
+
+void HeadlessPlayback::Step() {
+  clock_.Set((static_cast<std::uint32_t>(scene_.StepCount) + 1u) * static_cast<std::uint32_t>(scene_.TimerInterval));
+  scene_.Step();
+}
+
 int RunPlayback(const std::string& saver_path, const PlaybackRunOptions& options, std::ostream& out,
                 std::ostream& err) {
-  // Time stands at 0 while the scene loads and restarts, and at k x TimerInterval
-  // during the Step that makes StepCount k: every run of the same scene is the same.
-  ScopedVirtualClock clock;
-  TVelquoraScene scene;
-  if (!LoadScene(saver_path, scene, options.Screen)) return 1;
-  TBitmap target(options.Screen.Width, options.Screen.Height);
-  scene.TargetBitmap = &target;
-  scene.SoundEnabled = false;
-  scene.Restart();
+  HeadlessPlayback playback(options.Screen);
+  if (!playback.Load(saver_path)) return 1;
+  const TVelquoraScene& scene = playback.Scene();
   try {
     if (options.RenderDirectory) std::filesystem::create_directories(*options.RenderDirectory);
     for (std::int32_t step = 1; step <= options.Steps; ++step) {
-      clock.Set((static_cast<std::uint32_t>(scene.StepCount) + 1u) * static_cast<std::uint32_t>(scene.TimerInterval));
-      scene.Step();
+      playback.Step();
       if (options.Trace) {
         JsonWriter json(out);
         WriteTraceJson(json, scene);
         out << '\n';
       }
       if (options.RenderDirectory && step % options.RenderEvery == 0) {
-        SavePng(target, RenderFileName(*options.RenderDirectory, scene.StepCount));
+        SavePng(playback.Picture(), RenderFileName(*options.RenderDirectory, scene.StepCount));
       }
     }
-    if (options.FinalPicture) SavePng(target, *options.FinalPicture);
+    if (options.FinalPicture) SavePng(playback.Picture(), *options.FinalPicture);
   } catch (const std::exception& error) {
     err << "velquora-saver: " << error.what() << "\n";
     return 1;

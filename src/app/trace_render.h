@@ -10,7 +10,9 @@
 #include <string>
 
 #include "core/json_writer.h"
+#include "platform/gdi/bitmap.h"
 #include "platform/system/display_info.h"
+#include "platform/system/tick_count.h"
 #include "playback/scene.h"
 
 namespace velquora {
@@ -31,6 +33,30 @@ void WriteTraceJson(JsonWriter& json, const TVelquoraScene& scene);
 
 // The picture file of a Step: DIR/frame-NNNNNN.png with the Step count in six digits.
 std::filesystem::path RenderFileName(const std::filesystem::path& directory, std::int32_t step_count);
+
+// A saver file's scene played headless into an off-screen picture of the screen's size,
+// on a virtual clock: time stands at 0 while the scene loads and restarts, and at
+// k x TimerInterval during the Step that makes StepCount k, so that every run of the
+// same scene under the same seed is the same.
+class HeadlessPlayback {
+public:
+  explicit HeadlessPlayback(ScreenSize screen);
+  HeadlessPlayback(const HeadlessPlayback&) = delete;
+  HeadlessPlayback& operator=(const HeadlessPlayback&) = delete;
+
+  // Loads and restarts the scene; false (after the load's message box) when it failed.
+  bool Load(const std::string& saver_path);
+  // One Step at the next tick of the virtual clock.
+  void Step();
+  const TVelquoraScene& Scene() const { return scene_; }
+  // The picture after the last Step.
+  const TBitmap& Picture() const { return target_; }
+
+private:
+  ScopedVirtualClock clock_;
+  TVelquoraScene scene_;
+  TBitmap target_;
+};
 
 // Loads the saver file's scene and plays it as the options say; trace lines go to out,
 // problems to err. Exit status: 0, or 1 when the scene did not load or a picture could
