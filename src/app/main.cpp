@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "app/record.h"
 #include "app/scene_dump.h"
 #include "app/thumbnail.h"
 #include "app/tool_options.h"
@@ -17,6 +18,7 @@
 #include "host/start_up.h"
 #include "platform/registry/registry_store.h"
 #include "platform/system/display_info.h"
+#include "platform/system/interrupt.h"
 #include "platform/system/module_loader.h"
 #include "platform/system/process.h"
 #include "platform/system/temp_files.h"
@@ -62,6 +64,18 @@ int RunPlaybackMode(const std::string& saver_path, const velquora::ToolOptions& 
   if (options.RenderDirectory) run.RenderDirectory = *options.RenderDirectory;
   run.RenderEvery = options.RenderEvery;
   return velquora::RunPlayback(saver_path, run, std::cout, std::cerr);
+}
+
+// --record: a video of the scene, with progress when stderr is a terminal.
+int RunRecordMode(const std::string& saver_path, const velquora::ToolOptions& options) {
+  velquora::RecordOptions record;
+  record.Screen = options.Size;
+  record.Output = *options.RecordFile;
+  record.Ticks = options.RenderTicks;
+  record.Seconds = options.RecordSeconds;
+  record.Fps = options.RecordFps;
+  record.Progress = velquora::ErrorOutputIsTerminal();
+  return velquora::RunRecord(saver_path, record, std::cerr);
 }
 
 int RunHeadless(const std::string& saver_path, const velquora::ToolOptions& options) {
@@ -124,6 +138,7 @@ int main(int argc, char** argv) {
   if (options.DumpScene) return velquora::RunSceneDump(saver_path, options.Size, std::cout);
   if (options.TraceSteps || options.RenderDirectory) return RunPlaybackMode(saver_path, options);
   if (options.Thumbnail) return velquora::RunThumbnail(saver_path, *options.Thumbnail, options.Size);
+  if (options.RecordFile) return RunRecordMode(saver_path, options);
   try {
     return RunSaver(saver_path, options);
   } catch (const velquora::EToolOptionError& error) {

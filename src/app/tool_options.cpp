@@ -1,6 +1,7 @@
 #include "app/tool_options.h"
 
 #include <charconv>
+#include <cstdlib>
 #include <string_view>
 
 namespace velquora {
@@ -48,8 +49,15 @@ void CheckPlaybackOptions(const ToolOptions& options) {
   }
   if (options.RenderDirectory && !options.RenderTicks) throw EToolOptionError("--render needs --ticks N");
   if (!options.RenderDirectory && (options.RenderTicks || options.RenderEvery != 1)) {
-    throw EToolOptionError("--ticks and --every go with --render DIR");
+    if (!options.RecordFile || options.RenderEvery != 1) throw EToolOptionError("--ticks and --every go with --render DIR");
   }
+  if (options.RecordFile && (options.TraceSteps || options.RenderDirectory || options.DumpScene || options.Thumbnail)) {
+    throw EToolOptionError("--record is a run of its own");
+  }
+  if (!options.RecordFile && (options.RecordSeconds || options.RecordFps)) {
+    throw EToolOptionError("--seconds and --fps go with --record FILE");
+  }
+  if (options.RenderTicks && options.RecordSeconds) throw EToolOptionError("--ticks and --seconds both give the length");
 }
 
 class ArgumentCursor {
@@ -96,6 +104,18 @@ ToolOptions ParseToolOptions(std::span<const std::string> arguments) {
       options.RenderTicks = ParseCount(option, cursor.TakeValue(option), 0);
     } else if (option == "--every") {
       options.RenderEvery = ParseCount(option, cursor.TakeValue(option), 1);
+    } else if (option == "--record") {
+      options.RecordFile = cursor.TakeValue(option);
+    } else if (option == "--seconds") {
+      const std::string& value = cursor.TakeValue(option);
+      char* end = nullptr;
+      const double seconds = std::strtod(value.c_str(), &end);
+      if (value.empty() || *end != '\0' || !(seconds > 0) || seconds > 86400) {
+        throw EToolOptionError("--seconds needs a number of seconds above 0 and up to 86400, not \"" + value + "\"");
+      }
+      options.RecordSeconds = seconds;
+    } else if (option == "--fps") {
+      options.RecordFps = ParseCount(option, cursor.TakeValue(option), 1);
     } else if (option == "--thumbnail") {
       options.Thumbnail = cursor.TakeValue(option);
     } else if (option == "--report-steps") {
@@ -139,6 +159,13 @@ Options, before the saver's own switches:
   --render DIR --ticks N [--every K]
                  the same run of N Steps, writing the picture after every K-th Step
                  (default 1) as DIR/frame-NNNNNN.png, NNNNNN being the Step count
+  --record FILE [--ticks N | --seconds S] [--fps F]
+                 play the scene headless at --size and encode its pictures into the
+                 video FILE: .mp4 or .mkv (H.264), .webm (VP9) or .gif (an animated GIF
+                 with a palette made for it); one cycle unless --ticks or --seconds give
+                 the length; at the scene's own rate (1000 / its timer interval) unless
+                 --fps resamples; progress on stderr when it is a terminal; the partial
+                 file is removed when encoding fails or Ctrl+C stops it
   --thumbnail FILE
                  write a PNG picture of the scene to FILE: the preview picture stored
                  with the scene (fitted within --size) or else the picture after 100

@@ -7,6 +7,7 @@
 //   --dump-scene   check and load the scene, print it as one JSON object
 //   --trace N      load, restart and play N Steps headless, one JSON line per Step
 //   --render DIR --ticks N [--every K]   the same run, a PNG of every K-th Step in DIR
+//   --record FILE [--ticks N | --seconds S] [--fps F]   a video of the scene
 //   --thumbnail FILE   a PNG picture of the scene for file managers
 //   --help         list the options
 //   --report-steps the window modes say how many Steps they played
@@ -41,6 +42,9 @@ struct ToolOptions {
   std::optional<std::int32_t> RenderTicks;   // --ticks N
   std::int32_t RenderEvery = 1;              // --every K
   std::optional<std::string> Thumbnail;      // --thumbnail FILE
+  std::optional<std::string> RecordFile;     // --record FILE (its length: --ticks N or --seconds S)
+  std::optional<double> RecordSeconds;       // --seconds S
+  std::optional<std::int32_t> RecordFps;     // --fps F
   bool Help = false;
   bool ReportSteps = false;  // the window modes say on stderr how many Steps they played
   // Play into another program's window: "root" for -root, else the -window-id text.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "app/record.h"
 #include "app/thumbnail.h"
 #include "app/tool_options.h"
 #include "app/trace_render.h"
@@ -290,6 +292,137 @@ TEST_F(Playback, AThumbnailOfAFileWithoutASceneFailsQuietly) {
   EXPECT_EQ(RunThumbnail((directory_.Path() / "missing.scr").string(), thumbnail, ScreenSize{64, 64}), 1);
   EXPECT_TRUE(boxes->shown.empty());
   EXPECT_FALSE(fs::exists(thumbnail));
+}
+
+// --- recording -----------------------------------------------------------------------------
+
+// What ffprobe says of a video file's first video stream: codec, size, rate, frames.
+std::string ProbeVideo(const fs::path& video) {
+  const std::string command = "ffprobe -v error -select_streams v:0 -count_frames -show_entries "
+                              "stream=codec_name,width,height,r_frame_rate,nb_read_frames -of csv=p=0 '" +
+                              video.string() + "'";
+  std::string answer;
+  if (FILE* pipe = popen(command.c_str(), "r")) {
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) answer += buffer;
+    pclose(pipe);
+  }
+  return answer;
+}
+
+// The peak signal-to-noise ratio of two pictures of one size, in decibels.
+double Psnr(const TBitmap& a, const TBitmap& b) {
+  double squares = 0;
+  for (int y = 0; y < a.Height(); ++y) {
+    for (int x = 0; x < a.Width(); ++x) {
+      const TColor p = a.GetPixel(x, y);
+      const TColor q = b.GetPixel(x, y);
+      for (int shift : {0, 8, 16}) {
+        const double d = static_cast<double>((p >> shift) & 0xFF) - static_cast<double>((q >> shift) & 0xFF);
+        squares += d * d;
+      }
+    }
+  }
+  const double mean = squares / (3.0 * a.Width() * a.Height());
+  return mean == 0 ? 99.0 : 10.0 * std::log10(255.0 * 255.0 / mean);
+}
+
+class Recording : public Playback {
+protected:
+  int Record(const fs::path& output, RecordOptions options) {
+    const ScopedSeed fixed(7);
+    options.Output = output;
+    std::ostringstream err;
+    const int status = RunRecord(saver_.string(), options, err);
+    err_ = err.str();
+    return status;
+  }
+  static RecordOptions Small(std::int32_t ticks) {
+    RecordOptions options;
+    options.Screen = ScreenSize{160, 120};
+    options.Ticks = ticks;
+    return options;
+  }
+  std::string err_;
+};
+
+TEST_F(Recording, AnMp4HoldsOnePictureAStepAtTheScenesRateCloseToTheRenderedOnes) {
+  const fs::path video = directory_.Path() / "demo.mp4";
+  ASSERT_EQ(Record(video, Small(20)), 0) << err_;
+  // The demo's timer interval is 50 ms: 20 pictures a second.
+  EXPECT_EQ(ProbeVideo(video), "h264,160,120,20/1,20\n");
+  PlaybackRunOptions render;
+  render.Screen = ScreenSize{160, 120};
+  render.Steps = 13;
+  render.RenderDirectory = directory_.Path() / "frames";
+  ASSERT_EQ(Run(render).status, 0);
+  const fs::path decoded = directory_.Path() / "frame11.png";
+  const std::string command = "ffmpeg -v error -y -i '" + video.string() + "' -vf 'select=eq(n\\,11)' -frames:v 1 '" +
+                              decoded.string() + "'";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  // Video frame 11 is the picture of Step 12, within what 4:2:0 colour costs a picture
+  // this small (about 26 dB); the Steps beside it score about 17 dB.
+  const TBitmap frame = LoadPng(decoded);
+  const double own = Psnr(frame, LoadPng(RenderFileName(*render.RenderDirectory, 12)));
+  EXPECT_GT(own, 24.0);
+  EXPECT_GT(own, Psnr(frame, LoadPng(RenderFileName(*render.RenderDirectory, 11))) + 5.0);
+  EXPECT_GT(own, Psnr(frame, LoadPng(RenderFileName(*render.RenderDirectory, 13))) + 5.0);
+}
+
+TEST_F(Recording, TheFormatFollowsTheExtensionAndFpsResamples) {
+  struct Row {
+    const char* name;
+    std::optional<std::int32_t> fps;
+    const char* probe;
+  };
+  const std::vector<Row> rows = {
+      {"demo.webm", std::nullopt, "vp9,160,120,20/1,20\n"},
+      {"demo.gif", std::nullopt, "gif,160,120,20/1,20\n"},
+      {"demo.mkv", 10, "h264,160,120,10/1,10\n"},
+      {"demo-30.mp4", 30, "h264,160,120,30/1,30\n"},
+  };
+  for (const Row& row : rows) {
+    RecordOptions options = Small(20);
+    options.Fps = row.fps;
+    const fs::path video = directory_.Path() / row.name;
+    ASSERT_EQ(Record(video, options), 0) << row.name << ": " << err_;
+    EXPECT_EQ(ProbeVideo(video), row.probe) << row.name;
+  }
+}
+
+TEST_F(Recording, TheLengthIsOneCycleUnlessTicksOrSecondsSayOtherwise) {
+  RecordOptions options = Small(0);
+  options.Ticks.reset();
+  options.Seconds = 0.5;
+  const fs::path video = directory_.Path() / "half.gif";
+  ASSERT_EQ(Record(video, options), 0) << err_;
+  EXPECT_EQ(ProbeVideo(video), "gif,160,120,20/1,10\n");
+}
+
+TEST_F(Recording, AnUnknownExtensionOrABadSceneLeavesNoFile) {
+  const fs::path avi = directory_.Path() / "demo.avi";
+  EXPECT_EQ(Record(avi, Small(5)), 1);
+  EXPECT_NE(err_.find(".mp4, .mkv, .webm or .gif"), std::string::npos) << err_;
+  EXPECT_FALSE(fs::exists(avi));
+  auto boxes = std::make_shared<RecordingMessageBoxes>();
+  ScopedMessageBoxes scope(boxes);
+  WriteFileBytes(saver_, std::vector<std::uint8_t>(64, 1));
+  const fs::path mp4 = directory_.Path() / "bad.mp4";
+  EXPECT_EQ(Record(mp4, Small(5)), 1);
+  EXPECT_FALSE(fs::exists(mp4));
+}
+
+TEST(RecordOptions, RecordTakesItsLengthAndRate) {
+  const ToolOptions options = ParseToolOptions(std::vector<std::string>{"--record", "a.mp4", "--seconds", "2.5", "--fps", "25"});
+  EXPECT_EQ(options.RecordFile, "a.mp4");
+  EXPECT_EQ(options.RecordSeconds, 2.5);
+  EXPECT_EQ(options.RecordFps, 25);
+  const std::vector<std::vector<std::string>> refused = {
+      {"--record", "a.mp4", "--seconds", "0"},        {"--record", "a.mp4", "--fps", "0"},
+      {"--record", "a.mp4", "--ticks", "5", "--seconds", "1"}, {"--seconds", "2"},
+      {"--record", "a.mp4", "--trace", "4"},          {"--record", "a.mp4", "--every", "2"},
+  };
+  for (const auto& arguments : refused) EXPECT_THROW(ParseToolOptions(arguments), EToolOptionError) << arguments[2];
 }
 
 ToolOptions Parse(std::vector<std::string> arguments) { return ParseToolOptions(arguments); }

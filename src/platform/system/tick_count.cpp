@@ -10,13 +10,13 @@ ScopedVirtualClock*& CurrentVirtualClock() {
   static ScopedVirtualClock* clock = nullptr;
   return clock;
 }
+}  // namespace
 
 std::uint32_t RealTickCount() {
   const auto since_start = std::chrono::steady_clock::now().time_since_epoch();
   const auto milliseconds = std::chrono::duration_cast<std::chrono::milliseconds>(since_start).count();
   return static_cast<std::uint32_t>(milliseconds);
 }
-}  // namespace
 
 ScopedVirtualClock::ScopedVirtualClock() : previous_(std::exchange(CurrentVirtualClock(), this)) {}
 

@@ -8,6 +8,8 @@
 namespace velquora {
 
 std::uint32_t TickCount();
+// The real clock, also while a virtual one is in force: for progress reports only.
+std::uint32_t RealTickCount();
 
 // While an object of this class lives, TickCount reads the time it was last set to
 // (initially 0) instead of the real clock. Objects nest; the newest one is in force.
