@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "core/memory_stream.h"
+#include "fuzz_determinism.h"
 #include "platform/gdi/bitmap.h"
 
 namespace {
@@ -30,6 +31,7 @@ void CheckRoundTrip(const velquora::TBitmap& bitmap) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const velquora::FuzzDeterminism determinism(data, size);
   velquora::TMemoryStream stream(std::span<const std::uint8_t>(data, size));
   velquora::TBitmap bitmap;
   try {

@@ -13,6 +13,7 @@
 #include <span>
 #include <string>
 
+#include "fuzz_determinism.h"
 #include "scene_file/container.h"
 #include "core/memory_stream.h"
 #include "fuzz_temp_directory.h"
@@ -28,6 +29,7 @@ extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const velquora::FuzzDeterminism determinism(data, size);
   using namespace velquora;
   const std::span<const std::uint8_t> bytes(data, size);
   {

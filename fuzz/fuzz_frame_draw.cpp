@@ -14,6 +14,7 @@
 
 #include "core/memory_stream.h"
 #include "core/rounding.h"
+#include "fuzz_determinism.h"
 #include "platform/system/process_list_flag.h"
 #include "platform/system/resource_probe.h"
 #include "media/min_gdi_bitmap.h"
@@ -67,6 +68,7 @@ std::int16_t Int16(const std::uint8_t* p) { return static_cast<std::int16_t>(p[0
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const velquora::FuzzDeterminism determinism(data, size);
   using namespace velquora;
   if (size < kHeaderSize) return 0;
   const ScopedProcessListFlag economy(true);

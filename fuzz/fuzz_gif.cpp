@@ -7,6 +7,7 @@
 #include <span>
 
 #include "core/memory_stream.h"
+#include "fuzz_determinism.h"
 #include "media/gif/gif_file.h"
 
 namespace {
@@ -42,6 +43,7 @@ void Animate(velquora::TGifFile& gif) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const velquora::FuzzDeterminism determinism(data, size);
   velquora::TMemoryStream stream(std::span<const std::uint8_t>(data, size));
   velquora::TGifFile gif;
   try {

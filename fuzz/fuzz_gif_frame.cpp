@@ -10,6 +10,7 @@
 #include <span>
 
 #include "core/memory_stream.h"
+#include "fuzz_determinism.h"
 #include "media/gif/gif_file.h"
 #include "platform/gdi/bitmap.h"
 #include "playback/frame.h"
@@ -54,6 +55,7 @@ void CheckCount(const TFrame& frame, std::int32_t countBefore) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const velquora::FuzzDeterminism determinism(data, size);
   if (size < kHeaderBytes) return 0;
   TVelquoraScene scene;
   scene.TimerInterval = static_cast<std::int16_t>(data[0] | (data[1] << 8));

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/memory_stream.h"
+#include "fuzz_determinism.h"
 #include "media/jpeg_image.h"
 
 namespace {
@@ -31,6 +32,7 @@ velquora::JpegOptions OptionsFor(std::size_t size) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const velquora::FuzzDeterminism determinism(data, size);
   const velquora::JpegOptions options = OptionsFor(size);
   velquora::TJPEGImage image;
   image.SetPixelLimit(kFuzzPixelLimit);

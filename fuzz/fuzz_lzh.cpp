@@ -5,9 +5,11 @@
 #include <cstdlib>
 #include <vector>
 
+#include "fuzz_determinism.h"
 #include "scene_file/lzh_decoder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const velquora::FuzzDeterminism determinism(data, size);
   static std::vector<std::uint8_t> output(130000);
   try {
     const std::size_t written = velquora::LzhDecodeBlock({data, size}, output);

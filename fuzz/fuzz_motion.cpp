@@ -9,9 +9,9 @@
 
 #include "core/exceptions.h"
 #include "core/memory_stream.h"
-#include "core/random.h"
 #include "core/real48.h"
 #include "core/stream.h"
+#include "fuzz_determinism.h"
 #include "playback/frame.h"
 #include "playback/moving.h"
 #include "playback/moving_step.h"
@@ -83,9 +83,9 @@ void Tick(TMoving& path, int tick) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const velquora::FuzzDeterminism determinism(data, size);
   TMemoryStream in(std::span<const std::uint8_t>(data, size));
   TVelquoraScene scene;
-  SetRandSeed(0x5EED);
   auto sprite = std::make_unique<TSprite>(scene);
   TMoving& path = sprite->Moving();
   try {

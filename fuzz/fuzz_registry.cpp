@@ -5,9 +5,11 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "fuzz_determinism.h"
 #include "platform/registry/registry_text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const velquora::FuzzDeterminism determinism(data, size);
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   velquora::TRegistryDocument document;
   try {

@@ -12,6 +12,7 @@
 #include <span>
 #include <string>
 
+#include "fuzz_determinism.h"
 #include "scene_file/scene_reader.h"
 #include "core/exceptions.h"
 #include "core/memory_stream.h"
@@ -26,6 +27,7 @@ extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const velquora::FuzzDeterminism determinism(data, size);
   using namespace velquora;
   if (size == 0) return 0;
   const std::int32_t version = 1 + (data[0] & 0x0F);

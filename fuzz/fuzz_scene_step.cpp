@@ -1,6 +1,7 @@
 // Arbitrary bytes as a scene played headless: the first two bytes choose the screen
 // size (1 .. 96 pixels each way), the rest is a scene container. After the load the
-// scene is restarted and stepped twelve times into a target bitmap. Nothing may crash
+// scene is restarted and stepped twelve times into a target bitmap, with the generator
+// seeded from the input and the clock virtual as in a traced run. Nothing may crash
 // or escape, no Step may leave its guard set, and the counters must keep their ranges.
 // Seeds: build/tools/write_sample_saver --seeds DIRECTORY and
 // build/tools/write_demo_saver --container-only FILE, each with two size bytes in front.
@@ -16,6 +17,7 @@
 
 #include "scene_file/container.h"
 #include "core/memory_stream.h"
+#include "fuzz_determinism.h"
 #include "fuzz_temp_directory.h"
 #include "platform/gdi/bitmap.h"
 #include "playback/scene.h"
@@ -42,6 +44,7 @@ extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace velquora;
+  FuzzDeterminism determinism(data, size);
   if (size < 2) return 0;
   const int width = 1 + data[0] % kMaxSide;
   const int height = 1 + data[1] % kMaxSide;
@@ -60,6 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (int step = 0; step < kSteps; ++step) {
     const std::int32_t steps_before = scene.StepCount;
     const std::int32_t runs_before = scene.RunsLeft;
+    determinism.Clock().Set((static_cast<std::uint32_t>(step) + 1u) * static_cast<std::uint32_t>(scene.TimerInterval));
     scene.Step();
     CheckCounters(scene, steps_before, runs_before);
   }

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "fuzz_determinism.h"
 #include "platform/gdi/bitmap.h"
 #include "platform/gdi/canvas.h"
 #include "playback/shaping.h"
@@ -37,6 +38,7 @@ constexpr velquora::TColor kBefore = velquora::RGB(1, 2, 3);
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const velquora::FuzzDeterminism determinism(data, size);
   using namespace velquora;
   Input input(data, size);
   const int width = 1 + input.Byte() % 64;

@@ -8,6 +8,7 @@
 
 #include "core/exceptions.h"
 #include "core/memory_stream.h"
+#include "fuzz_determinism.h"
 #include "platform/system/resource_probe.h"
 #include "playback/moving.h"
 #include "playback/scene.h"
@@ -16,6 +17,7 @@
 #include "scene_file/sprite_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const velquora::FuzzDeterminism determinism(data, size);
   using namespace velquora;
   if (size == 0) return 0;
   const std::int32_t version = 1 + (data[0] & 0x0F);

@@ -2,7 +2,6 @@
 // optionally with a transparent colour) into the scene's compose bitmap.
 #include <algorithm>
 #include <cstdint>
-#include <limits>
 #include <variant>
 
 #include "core/rounding.h"
@@ -14,11 +13,6 @@
 namespace velquora {
 
 namespace {
-
-std::int32_t Saturate(std::int64_t value) {
-  return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, std::numeric_limits<std::int32_t>::min(),
-                                                            std::numeric_limits<std::int32_t>::max()));
-}
 
 // Where the picture goes on the target: (X, Y) and the scaled size.
 struct Placement {
@@ -67,7 +61,7 @@ void DrawScaledTransparent(TFrame& frame, TBitmap& target, const Placement& p) {
   if (right <= left || bottom <= top) return;
   TBitmap scratch(static_cast<int>(right - left), static_cast<int>(bottom - top), frame.Picture.Format());
   if (!frame.Picture.Palette().empty()) scratch.SetPalette(frame.Picture.Palette());
-  const Rect stretched{Saturate(p.X - left), Saturate(p.Y - top), Saturate(p.X - left + p.W), Saturate(p.Y - top + p.H)};
+  const Rect stretched{Saturate32(p.X - left), Saturate32(p.Y - top), Saturate32(p.X - left + p.W), Saturate32(p.Y - top + p.H)};
   TCanvas(scratch).StretchDraw(stretched, frame.Picture);
   scratch.Transparent = true;
   scratch.TransparentColor = frame.TransparentColor;
@@ -87,7 +81,7 @@ void DrawPicture(TFrame& frame, TBitmap& target, const Placement& p, bool unitSc
   } else if (unitScale) {
     canvas.Draw(x, y, frame.Picture);
   } else {
-    canvas.StretchDraw(Rect{x, y, Saturate(p.X + p.W), Saturate(p.Y + p.H)}, frame.Picture);
+    canvas.StretchDraw(Rect{x, y, Saturate32(p.X + p.W), Saturate32(p.Y + p.H)}, frame.Picture);
   }
 }
 

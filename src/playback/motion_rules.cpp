@@ -15,14 +15,9 @@ namespace velquora {
 
 namespace {
 
-constexpr std::int64_t kInt32Min = std::numeric_limits<std::int32_t>::min();
 constexpr std::int64_t kInt32Max = std::numeric_limits<std::int32_t>::max();
 // Offsets beyond this take any 32-bit coordinate out of the 32-bit range anyway.
 constexpr std::int64_t kOffsetLimit = std::int64_t{1} << 40;
-
-std::int32_t Saturate32(std::int64_t value) {
-  return static_cast<std::int32_t>(std::clamp(value, kInt32Min, kInt32Max));
-}
 
 // origin + offset, held within the 32-bit range however far a file's numbers reach.
 std::int32_t Offset(std::int32_t origin, std::int64_t offset) {

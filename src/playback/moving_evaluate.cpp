@@ -3,7 +3,6 @@
 // flags).
 #include <algorithm>
 #include <cstddef>
-#include <limits>
 
 #include "core/rounding.h"
 #include "playback/frame.h"
@@ -16,11 +15,6 @@
 namespace velquora {
 
 namespace {
-
-std::int32_t Saturate32(std::int64_t value) {
-  return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, std::numeric_limits<std::int32_t>::min(),
-                                                             std::numeric_limits<std::int32_t>::max()));
-}
 
 // The step's Area in pixels, recomputed at every evaluation so that a change of the
 // screen size takes effect at once.

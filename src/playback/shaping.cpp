@@ -22,15 +22,10 @@ std::int32_t RoundedSlant(std::int64_t side, std::int64_t degrees) {
 
 // Coordinates computed from a file's numbers, kept within the 32-bit range the canvas and
 // the regions take. Only absurd margins, widths or diameters ever reach the limits.
-std::int32_t Saturate(std::int64_t value) {
-  return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, std::numeric_limits<std::int32_t>::min(),
-                                                            std::numeric_limits<std::int32_t>::max()));
-}
-
-Point At(std::int64_t x, std::int64_t y) { return Point{Saturate(x), Saturate(y)}; }
+Point At(std::int64_t x, std::int64_t y) { return Point{Saturate32(x), Saturate32(y)}; }
 
 Rect Corners(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom) {
-  return Rect{Saturate(left), Saturate(top), Saturate(right), Saturate(bottom)};
+  return Rect{Saturate32(left), Saturate32(top), Saturate32(right), Saturate32(bottom)};
 }
 
 std::uint8_t GradientChannel(std::uint8_t from, std::uint8_t to, std::int64_t index, std::int64_t lastLine) {
@@ -84,10 +79,10 @@ void ShapeSquare(TCanvas& canvas, const TShapeStyle& style, const FrameLayout& f
 void ShapeRounded(TCanvas& canvas, const TShapeStyle& style, const FrameLayout& f) {
   const auto [W, H, b, c, r] = f;
   // The corners outside the rounded outline keep what the bitmap held.
-  canvas.SetClipRegion(TRegion::RoundRect(Corners(0, 0, W + 1, H + 1), Saturate(r), Saturate(r)));
+  canvas.SetClipRegion(TRegion::RoundRect(Corners(0, 0, W + 1, H + 1), Saturate32(r), Saturate32(r)));
   FillWithBrush(canvas, Corners(0, 0, W, H), style.FrameFillColor);
 
-  const std::int32_t borderCorner = Saturate(r - 2 * b);
+  const std::int32_t borderCorner = Saturate32(r - 2 * b);
   const TRegion border = TRegion::RoundRect(Corners(b, b, W - b + 1, H - b + 1), borderCorner, borderCorner);
   if (c > 0) {
     if (style.BorderStyle == kBevelBorder) {
@@ -103,7 +98,7 @@ void ShapeRounded(TCanvas& canvas, const TShapeStyle& style, const FrameLayout& 
     }
   }
   // The inner corner shrinks by c + 2b (not by 2c + 2b), as the frames were designed.
-  const std::int32_t innerCorner = Saturate(r - c - 2 * b);
+  const std::int32_t innerCorner = Saturate32(r - c - 2 * b);
   const TRegion inner =
       TRegion::RoundRect(Corners(b + c, b + c, W - b - c + 1, H - b - c + 1), innerCorner, innerCorner);
   FillAngled(canvas, style.FillMode, style.GradientAngle, style.GradientFrom, style.GradientTo, &inner);

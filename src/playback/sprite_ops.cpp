@@ -2,7 +2,6 @@
 // visibility by the start/finish windows, the change test and drawing.
 #include <cstddef>
 #include <cstdint>
-#include <limits>
 
 #include "core/rounding.h"
 #include "playback/frame.h"
@@ -22,12 +21,6 @@ TMovingStep* CurrentStepOf(const TMoving& path) {
   if (path.Steps.empty()) return nullptr;
   const bool valid = path.StepIndex >= 0 && static_cast<std::size_t>(path.StepIndex) < path.Steps.size();
   return path.Steps[valid ? static_cast<std::size_t>(path.StepIndex) : 0].get();
-}
-
-std::int32_t Saturate32(std::int64_t value) {
-  if (value > std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
-  if (value < std::numeric_limits<std::int32_t>::min()) return std::numeric_limits<std::int32_t>::min();
-  return static_cast<std::int32_t>(value);
 }
 
 // Moves the committed position one pixel to the left so that the path's next
@@ -86,14 +79,16 @@ bool TSprite::InHiddenHold() const {
 }
 
 Rect TSprite::NewRect() {
+  // Every rectangle the Step grows, merges and draws starts here: held within the
+  // coordinate bound, its sides can be subtracted and united without overflow.
   const Point position = Moving().Evaluate(false);
-  Rect rect{position.X, position.Y, 0, 0};
+  Rect rect{ClampCoordinate(position.X), ClampCoordinate(position.Y), 0, 0};
   if (const TFrame* frame = CurrentFrame()) {
-    rect.Right = Saturate32(std::int64_t{Round32(frame->Width * Moving().ScaleX)} + rect.Left);
-    rect.Bottom = Saturate32(std::int64_t{Round32(frame->Height * Moving().ScaleY)} + rect.Top);
+    rect.Right = ClampCoordinate(std::int64_t{Round32(frame->Width * Moving().ScaleX)} + rect.Left);
+    rect.Bottom = ClampCoordinate(std::int64_t{Round32(frame->Height * Moving().ScaleY)} + rect.Top);
   } else {
-    rect.Right = Saturate32(std::int64_t{rect.Left} + 1);
-    rect.Bottom = Saturate32(std::int64_t{rect.Top} + 1);
+    rect.Right = ClampCoordinate(std::int64_t{rect.Left} + 1);
+    rect.Bottom = ClampCoordinate(std::int64_t{rect.Top} + 1);
   }
   return rect;
 }

@@ -10,8 +10,10 @@
 #include <jerror.h>
 
 #include "jpeg_test_support.h"
+#include "core/memory_stream.h"
 #include "jpeg_writer.h"
 #include "media/jpeg_decoder.h"
+#include "platform/gdi/bitmap.h"
 
 namespace velquora {
 namespace {
@@ -214,9 +216,25 @@ TEST(JpegDecoder, PicturesBeyondTheLimitsAreRefusedBeforeDecoding) {
   const auto jpeg = ReadJpegTestFile("wuffs/hippopotamus.jpeg");  // 36 x 28
   EXPECT_EQ(ExceptionText(jpeg, {}, 36 * 28 - 1), "JPEG image is too large");
   EXPECT_EQ(DecodeJpegToBmp(jpeg, {}, 36 * 28).Warnings, 0);
-  // 40000 pixels a side is beyond any bitmap, 20000 x 20000 beyond the default limit.
-  EXPECT_EQ(ExceptionText(WithFrameSize(jpeg, 40000, 2)), "JPEG image is too large");
+  // 40000 x 40000 needs more memory than any bitmap may take, 20000 x 20000 is beyond
+  // the default limit.
+  EXPECT_EQ(ExceptionText(WithFrameSize(jpeg, 40000, 40000)), "JPEG image is too large");
   EXPECT_EQ(ExceptionText(WithFrameSize(jpeg, 20000, 20000)), "JPEG image is too large");
+}
+
+TEST(JpegDecoder, AThinPictureFarWiderThanAnyScreenDecodes) {
+  // 40000 x 2 takes a few hundred kilobytes: its long side is no reason to refuse it.
+  std::vector<std::uint8_t> samples(40000 * 2);
+  for (std::size_t i = 0; i < samples.size(); ++i) samples[i] = (i % 40000) < 20000 ? 30 : 220;
+  const JpegBmpImage decoded = DecodeJpegToBmp(EncodeJpeg(samples, 40000, 2, JpegSampleSpace::Grey), {});
+  EXPECT_EQ(decoded.Warnings, 0);
+  TMemoryStream stream(decoded.File);
+  TBitmap bitmap;
+  bitmap.LoadFromStream(stream);
+  ASSERT_EQ(bitmap.Width(), 40000);
+  ASSERT_EQ(bitmap.Height(), 2);
+  EXPECT_NEAR(GetRValue(bitmap.GetPixel(100, 0)), 30, 8);
+  EXPECT_NEAR(GetRValue(bitmap.GetPixel(39900, 1)), 220, 8);
 }
 
 // A progressive grey picture whose scan of all AC coefficients at full precision is

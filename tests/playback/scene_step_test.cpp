@@ -234,6 +234,29 @@ TEST_F(SceneStep, ASpriteOffThePlayingAreaIsTrackedButNothingIsCopied) {
   EXPECT_TRUE(PixelsNot(target, target.BoundsRect(), kBackground).empty());
 }
 
+TEST_F(SceneStep, ASpriteScaledPastThe32BitRangeCoversTheAreaWithoutOverflow) {
+  // Ten pixels scaled by 2^28 from a start left of the area: the right side lies far
+  // beyond the 32-bit range, and the rectangle's sides must still subtract and unite.
+  TMovingStepValues hold = HoldAt({-153, 5});
+  hold.ScaleXFrom = hold.ScaleXTo = 268435456;
+  TSprite& sprite = AddSprite(scene, SolidPicture(10, 10, kRed), hold);
+  Prepare();
+  Steps(2);
+  EXPECT_EQ(sprite.DrawnRect, (Rect{-153, 5, kCoordinateLimit, 15}));
+  EXPECT_TRUE(PixelsNot(target, Rect{0, 5, 80, 15}, kRed).empty());
+  EXPECT_TRUE(PixelsNot(target, Rect{0, 15, 80, 60}, kBackground).empty());
+}
+
+TEST_F(SceneStep, ASpriteFarBeyondTheCoordinateBoundIsNotDrawn) {
+  TSprite& sprite = AddSprite(scene, SolidPicture(10, 10, kRed), HoldAt({2147483000, 5}));
+  AddSprite(scene, SolidPicture(10, 10, kBlue), HoldAt({-2147483000, -2147483000}));
+  Prepare();
+  Steps(2);
+  EXPECT_TRUE(sprite.DrawnRect.IsEmpty());
+  EXPECT_EQ(sprite.DrawnRect.Left, kCoordinateLimit);
+  EXPECT_TRUE(PixelsNot(target, target.BoundsRect(), kBackground).empty());
+}
+
 TEST_F(SceneStep, LowSystemResourcesSuppressDrawingButNotTheCounters) {
   AddSprite(scene, SolidPicture(10, 10, kRed), HoldAt({5, 5}));
   Prepare();

@@ -62,7 +62,10 @@ public:
   using Exception::Exception;
 };
 
-constexpr int MaxBitmapDimension = 32768;                  // pixels, per side
+// A bitmap is bounded by the memory its pixels take. The bound per side only keeps
+// coordinates, byte offsets within a row and sums of the two far inside int; it lets
+// every legal thin picture through (a GIF of 65535 x 1, say).
+constexpr int MaxBitmapDimension = 1 << 20;                   // pixels, per side
 constexpr std::int64_t MaxBitmapBytes = 256LL * 1024 * 1024;  // pixel storage of one bitmap
 
 // GetPixel's answer for a point outside the bitmap.
