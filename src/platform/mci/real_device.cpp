@@ -17,9 +17,11 @@ namespace velquora::mci {
 
 namespace {
 
-constexpr std::size_t kRingFrames = kOutputRate / 4;  // a quarter of a second ahead
-constexpr std::size_t kChunkFrames = 2048;
-constexpr auto kRingFullWait = std::chrono::milliseconds(10);
+// Half a second ahead; the decoder sleeps until half of it has played, so that it wakes
+// a few times a second and a loaded machine has a quarter of a second to run it.
+constexpr std::size_t kRingFrames = kOutputRate / 2;
+constexpr std::size_t kChunkFrames = 4096;
+constexpr auto kRingFullWait = std::chrono::milliseconds(40);
 
 using SourceMaker = std::function<std::unique_ptr<PcmSource>(const std::atomic<bool>* stop)>;
 
@@ -66,12 +68,15 @@ void Decode(const SourceMaker& make, std::uint64_t skip, OutputStream& stream, D
       if (read == 0) break;
       skip -= read;
     }
+    bool refilling = true;  // fills the ring up, then waits for half of it to play
     while (!decoder.Stop.load()) {
       const std::size_t space = stream.Ring.FreeFrames();
-      if (space < kChunkFrames / 2) {
+      if (space < kRingFrames / 2 && !refilling) {
         std::this_thread::sleep_for(kRingFullWait);
         continue;
       }
+      refilling = space >= kChunkFrames;
+      if (!refilling) continue;
       const std::size_t read = source->Read(chunk.data(), std::min(space, kChunkFrames));
       if (read == 0) break;
       stream.Ring.Write(chunk.data(), read);

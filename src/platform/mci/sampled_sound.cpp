@@ -74,8 +74,8 @@ public:
     AVDictionary* options = nullptr;
     av_dict_set(&options, "format_whitelist", kContainers, 0);
     av_dict_set(&options, "protocol_whitelist", "file", 0);
-    av_dict_set(&options, "probesize", "2000000", 0);
-    av_dict_set(&options, "analyzeduration", "5000000", 0);
+    av_dict_set(&options, "probesize", "262144", 0);
+    av_dict_set(&options, "analyzeduration", "500000", 0);
     const int opened = avformat_open_input(&format, path.c_str(), nullptr, &options);
     av_dict_free(&options);
     if (opened < 0) throw ESoundFile(MCIERR_INVALID_FILE, "not a sound file");
