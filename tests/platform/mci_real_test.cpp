@@ -170,5 +170,19 @@ TEST_F(RealDevices, ADamagedFileFailsToOpen) {
   EXPECT_EQ(id, 0);
 }
 
+// Runs in a fresh process (the output of this one may be open already) whose SDL finds
+// no audio driver: the open fails, so the playlist goes silent.
+TEST(RealDevicesWithoutOutput, OpenFailsWithAHardwareError) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+        DeviceId id = 0;
+        const Result result = Open(AudioFile("tone440_mono_8k_s16.wav"), id);
+        std::exit(result == MCIERR_HARDWARE && id == 0 ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+
 }  // namespace
 }  // namespace velquora::mci_test

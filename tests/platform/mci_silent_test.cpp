@@ -235,6 +235,29 @@ TEST_F(SilentDevices, TheExtensionChoosesTheDevice) {
   }
 }
 
+TEST_F(SilentDevices, VideoDevicesPlayTheSoundTrackOfAVideoFile) {
+  struct VideoCase {
+    const char* type;
+    const char* file;
+    Result expected;
+    std::uint32_t length;
+  };
+  const std::vector<VideoCase> cases = {
+      {"", "rawvideo_bgr24_pcm_s16le.avi", 0, 1200},  // 26460 samples at 22050 Hz
+      {"AVIVideo", "rawvideo_bgr24_pcm_s16le.avi", 0, 1200},
+      {"DigitalVideo", "rawvideo_bgr24_pcm_s16le.avi", 0, 1200},
+      {"AVIVideo", "msrle_pal8.avi", MCIERR_INVALID_FILE, 0},  // pictures only
+  };
+  for (const VideoCase& c : cases) {
+    DeviceId id = 0;
+    EXPECT_EQ(Open(AudioFile(c.file), id, c.type), c.expected) << c.type << " " << c.file;
+    if (id != 0) {
+      EXPECT_EQ(Length(id), c.length) << c.type << " " << c.file;
+      Close(id);
+    }
+  }
+}
+
 TEST_F(SilentDevices, ARiffWrappedMidiFileOpensAsSequencer) {
   MidiTrackWriter track;
   track.NoteOn(0, 0, 64, 90).NoteOff(192, 0, 64).EndOfTrack();

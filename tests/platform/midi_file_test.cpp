@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <fstream>
+#include <string>
 #include <iterator>
 #include <vector>
 
@@ -23,6 +25,14 @@ MidiTrackWriter Notes(int count, std::uint32_t ticks, bool running_status = fals
   track.ProgramChange(0, 0, 1);
   for (int i = 0; i < count; ++i) track.NoteOn(0, 0, 60, 100).NoteOn(ticks, 0, 60, 0);
   return track;
+}
+
+// A case's description as a test name.
+template <typename Case>
+std::string CaseName(const ::testing::TestParamInfo<Case>& info) {
+  std::string name;
+  for (const char* c = info.param.name; *c != '\0'; ++c) name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
+  return name;
 }
 
 struct LengthCase {
@@ -73,7 +83,7 @@ std::vector<LengthCase> LengthCases() {
   return cases;
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, MidiLength, ::testing::ValuesIn(LengthCases()));
+INSTANTIATE_TEST_SUITE_P(Cases, MidiLength, ::testing::ValuesIn(LengthCases()), CaseName<LengthCase>);
 
 TEST(MidiLength, OfTheRecordedTestFileIsTwoAndAHalfSeconds) {
   std::ifstream in(std::string(VELQUORA_TEST_FILES) + "/audio/notes_format0.mid", std::ios::binary);
@@ -133,7 +143,7 @@ std::vector<RefusalCase> RefusalCases() {
   return cases;
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, MidiRefusal, ::testing::ValuesIn(RefusalCases()));
+INSTANTIATE_TEST_SUITE_P(Cases, MidiRefusal, ::testing::ValuesIn(RefusalCases()), CaseName<RefusalCase>);
 
 }  // namespace
 }  // namespace velquora::mci

@@ -101,6 +101,12 @@ void AudioOutput::Detach(const std::shared_ptr<OutputStream>& stream) {
   SDL_UnlockAudioDevice(device_);
 }
 
+void AudioOutput::SetPlaying(OutputStream& stream, bool playing) {
+  SDL_LockAudioDevice(device_);
+  stream.Playing.store(playing);
+  SDL_UnlockAudioDevice(device_);
+}
+
 void AudioOutput::Callback(void* self, std::uint8_t* bytes, int length) {
   static_cast<AudioOutput*>(self)->Fill(reinterpret_cast<std::int16_t*>(bytes),
                                         static_cast<std::size_t>(length) / (sizeof(std::int16_t) * kOutputChannels));

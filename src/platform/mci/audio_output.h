@@ -58,6 +58,9 @@ public:
 
   void Attach(std::shared_ptr<OutputStream> stream);
   void Detach(const std::shared_ptr<OutputStream>& stream);
+  // Starts or stops a stream between two callbacks, so that a stop holds exactly the
+  // position that the caller reads next.
+  void SetPlaying(OutputStream& stream, bool playing);
 
   // Frames the callback has asked for since the output opened (for measurements).
   std::uint64_t FramesOut() const { return frames_out_.load(); }

@@ -110,10 +110,10 @@ public:
     if (from) Start(*from);
     end_ = to;
     stream_->Limit.store(to > offset_ ? FramesOf(to - offset_) : 0);
-    stream_->Playing.store(true);
+    output_->SetPlaying(*stream_, true);
   }
 
-  void Stop() override { stream_->Playing.store(false); }
+  void Stop() override { output_->SetPlaying(*stream_, false); }
 
   void Seek(std::uint32_t to) override { Start(to); }
 
@@ -157,6 +157,7 @@ std::unique_ptr<Device> MakeRealDevice(Medium medium) {
   if (!output) throw ESoundFile(MCIERR_HARDWARE, "no usable sound output");
   SourceMaker make;
   if (medium.Kind == MediumKind::Midi) {
+    if (FindSoundFont().empty()) throw ESoundFile(MCIERR_CANNOT_LOAD_DRIVER, "no General MIDI sound font installed");
     auto smf = std::make_shared<const std::vector<std::uint8_t>>(std::move(medium.Smf));
     make = [smf, length = medium.LengthMs](const std::atomic<bool>*) { return OpenMidiSynth(smf, length); };
   } else {
