@@ -7,6 +7,7 @@
 #include "core/exceptions.h"
 #include "host/scene_load.h"
 #include "platform/gdi/bitmap.h"
+#include "platform/mci/mci.h"
 #include "platform/system/tick_count.h"
 #include "playback/moving.h"
 #include "playback/moving_step.h"
@@ -51,6 +52,7 @@ void WriteSpriteTrace(JsonWriter& json, const TSprite& sprite) {
   json.EndObject();
 }
 
+
 void ReportLoadFailure() {
   MessageBoxRequest box;
   box.text = "Cannot read data from file.";
@@ -62,7 +64,15 @@ void ReportLoadFailure() {
 
 }  // namespace
 
-void WriteTraceJson(JsonWriter& json, const TVelquoraScene& scene) {
+std::int32_t AudioFileIndex(const TAudioFileList& files, const AnsiString& file_name) {
+  if (file_name.empty()) return -1;
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    if (files[i]->FileName == file_name) return static_cast<std::int32_t>(i);
+  }
+  return -1;
+}
+
+void WriteTraceJson(JsonWriter& json, TVelquoraScene& scene) {
   json.BeginObject();
   json.Field("StepCount", scene.StepCount);
   json.Field("CurrentTick", scene.CurrentTick);
@@ -74,6 +84,13 @@ void WriteTraceJson(JsonWriter& json, const TVelquoraScene& scene) {
   json.Key("Sprites").BeginArray();
   for (const TSpriteEntry& entry : scene.Sprites) WriteSpriteTrace(json, *entry.second);
   json.EndArray();
+  json.Key("Audio").BeginObject();
+  TMediaPlayer* player = scene.Player.get();
+  json.Field("Mode", std::int32_t{player != nullptr ? player->GetMode() : kModeNotReady});
+  json.Field("Failed", player != nullptr && player->Failed);
+  json.Field("CurrentAudioIndex", scene.CurrentAudioIndex);
+  json.Field("File", player != nullptr ? AudioFileIndex(scene.AudioFiles, player->FileName) : -1);
+  json.EndObject();
   json.EndObject();
 }
 
@@ -98,7 +115,6 @@ bool HeadlessPlayback::Load(const std::string& saver_path) {
   }
   if (scene_.LoadFailed) return false;
   scene_.TargetBitmap = &target_;
-  scene_.SoundEnabled = false;
   scene_.Restart();
   return true;
 }
@@ -112,7 +128,7 @@ int RunPlayback(const std::string& saver_path, const PlaybackRunOptions& options
                 std::ostream& err) {
   HeadlessPlayback playback(options.Screen);
   if (!playback.Load(saver_path)) return 1;
-  const TVelquoraScene& scene = playback.Scene();
+  TVelquoraScene& scene = playback.Scene();
   try {
     if (options.RenderDirectory) std::filesystem::create_directories(*options.RenderDirectory);
     for (std::int32_t step = 1; step <= options.Steps; ++step) {

@@ -103,6 +103,18 @@ enum class Backend { Real, Silent };
 void SetBackend(Backend backend);
 Backend CurrentBackend();
 
+// Sends the media commands of a scope to one back end.
+class ScopedBackend {
+public:
+  explicit ScopedBackend(Backend backend) : previous_(CurrentBackend()) { SetBackend(backend); }
+  ~ScopedBackend() { SetBackend(previous_); }
+  ScopedBackend(const ScopedBackend&) = delete;
+  ScopedBackend& operator=(const ScopedBackend&) = delete;
+
+private:
+  Backend previous_;
+};
+
 // While an object of this class lives, every SendCommand goes to its handler instead of
 // a backend (tests of the player script results and failures with it). Objects nest;
 // the newest one is in force. While a handler runs, a SendCommand that it makes goes on
