@@ -199,6 +199,9 @@ void TAVIImage::StartSound() {
   if (Player == nullptr) return;
   TClipSoundPlayer& player = *Player;
   Player = nullptr;
+  // A clip without a sound track leaves the player as it is: opening no file would
+  // fail and count as a failure of the playlist's player.
+  if (SoundFileName.empty()) return;
   try {
     player.SetFileName(SoundFileName);
     player.Open();
