@@ -14,6 +14,7 @@
 #include "host/saver_front_end.h"
 #include "host/settings.h"
 #include "host/start_up.h"
+#include "platform/mci/mci.h"
 #include "platform/registry/registry_store.h"
 #include "platform/system/display_info.h"
 #include "platform/system/module_loader.h"
@@ -64,7 +65,7 @@ int RunPlaybackMode(const std::string& saver_path, const velquora::ToolOptions& 
 }
 
 int RunHeadless(const std::string& saver_path, const velquora::ToolOptions& options) {
-  velquora::TSaverSettings settings(velquora::ProcessRegistry());  // the user's durable registry
+  velquora::TSaverSettings settings(velquora::ProcessRegistry(), velquora::ScenePlayerFailed);  // the user's durable registry
   velquora::HeadlessFrontEnd front_end(std::cerr);
   velquora::HostServices services{settings, front_end, velquora::SystemTemporaryDirectory()};
   return velquora::RunSaverProcess(velquora::Host(), saver_path, options.SaverArguments, services);
@@ -78,7 +79,8 @@ int RunOnDisplay(std::unique_ptr<velquora::WindowBackend> display, const std::st
   velquora::ScopedWindowSystem installed(windows);
   velquora::ScopedMessageBoxes boxes(std::make_shared<velquora::SdlMessageBoxes>());
   velquora::SetScreenReader(velquora::ReadDisplayScreen);  // for desktop-snapshot backgrounds
-  velquora::TSaverSettings settings(velquora::ProcessRegistry());
+  velquora::mci::SetBackend(velquora::mci::Backend::Real);  // sound for the user to hear
+  velquora::TSaverSettings settings(velquora::ProcessRegistry(), velquora::ScenePlayerFailed);
   velquora::TSaverPassword password(velquora::ProcessRegistry(), velquora::SystemModules());
   velquora::SceneOperations scene{[](velquora::TVelquoraScene& played) { played.Step(); },
                                   [](velquora::TVelquoraScene& played) { played.Restart(); }};

@@ -129,13 +129,18 @@ Options, before the saver's own switches:
                  printing after each Step one JSON line: StepCount, CurrentTick,
                  CyclesDone, RunsLeft, Dirty (the merged dirty rectangles) and every
                  sprite's Hidden, PosX, PosY, DrawnRect, FrameIndex, StepIndex,
-                 TickInStep, Travelled, ScaleX, ScaleY and Clones; exit status 1 when
-                 the load failed
+                 TickInStep, Travelled, ScaleX, ScaleY and Clones, and Audio {Mode,
+                 Failed, CurrentAudioIndex, File}: the player's mode (2 playing), its
+                 failure flag, the playlist index and the audio file it holds (-1
+                 none); sound plays on silent devices; exit status 1 when the load
+                 failed
   --render DIR --ticks N [--every K]
                  the same run of N Steps, writing the picture after every K-th Step
                  (default 1) as DIR/frame-NNNNNN.png, NNNNNN being the Step count
   --help         show this text
   --report-steps when the saver window closes, say on stderr how many Steps it played
+                 and, on a second line, "sound on|off, player ok|failed," and "no
+                 sound started" or "last sound FILE"
   -root          as a screen-saver daemon's hack: play the scene as with /S into the
                  daemon's window ($XSCREENSAVER_WINDOW) or else the root window
   -window-id ID  the same into window ID (decimal or 0x-hexadecimal)

@@ -7,6 +7,7 @@
 #include "core/exceptions.h"
 #include "host/scene_load.h"
 #include "platform/gdi/bitmap.h"
+#include "platform/mci/mci.h"
 #include "platform/system/tick_count.h"
 #include "playback/moving.h"
 #include "playback/moving_step.h"
@@ -51,6 +52,18 @@ void WriteSpriteTrace(JsonWriter& json, const TSprite& sprite) {
   json.EndObject();
 }
 
+// Sends the media commands of a scope to one back end.
+class ScopedMciBackend {
+public:
+  explicit ScopedMciBackend(mci::Backend backend) : previous_(mci::CurrentBackend()) { mci::SetBackend(backend); }
+  ~ScopedMciBackend() { mci::SetBackend(previous_); }
+  ScopedMciBackend(const ScopedMciBackend&) = delete;
+  ScopedMciBackend& operator=(const ScopedMciBackend&) = delete;
+
+private:
+  mci::Backend previous_;
+};
+
 void ReportLoadFailure() {
   MessageBoxRequest box;
   box.text = "Cannot read data from file.";
@@ -75,7 +88,15 @@ bool LoadScene(const std::string& saver_path, TVelquoraScene& scene, ScreenSize 
 
 }  // namespace
 
-void WriteTraceJson(JsonWriter& json, const TVelquoraScene& scene) {
+std::int32_t AudioFileIndex(const TAudioFileList& files, const AnsiString& file_name) {
+  if (file_name.empty()) return -1;
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    if (files[i]->FileName == file_name) return static_cast<std::int32_t>(i);
+  }
+  return -1;
+}
+
+void WriteTraceJson(JsonWriter& json, TVelquoraScene& scene) {
   json.BeginObject();
   json.Field("StepCount", scene.StepCount);
   json.Field("CurrentTick", scene.CurrentTick);
@@ -87,6 +108,13 @@ void WriteTraceJson(JsonWriter& json, const TVelquoraScene& scene) {
   json.Key("Sprites").BeginArray();
   for (const TSpriteEntry& entry : scene.Sprites) WriteSpriteTrace(json, *entry.second);
   json.EndArray();
+  json.Key("Audio").BeginObject();
+  TMediaPlayer* player = scene.Player.get();
+  json.Field("Mode", std::int32_t{player != nullptr ? player->GetMode() : kModeNotReady});
+  json.Field("Failed", player != nullptr && player->Failed);
+  json.Field("CurrentAudioIndex", scene.CurrentAudioIndex);
+  json.Field("File", player != nullptr ? AudioFileIndex(scene.AudioFiles, player->FileName) : -1);
+  json.EndObject();
   json.EndObject();
 }
 
@@ -100,12 +128,13 @@ int RunPlayback(const std::string& saver_path, const PlaybackRunOptions& options
                 std::ostream& err) {
   // Time stands at 0 while the scene loads and restarts, and at k x TimerInterval
   // during the Step that makes StepCount k: every run of the same scene is the same.
+  // Sound goes to the silent devices, which keep time by the same clock.
   ScopedVirtualClock clock;
+  const ScopedMciBackend silent(mci::Backend::Silent);
   TVelquoraScene scene;
   if (!LoadScene(saver_path, scene, options.Screen)) return 1;
   TBitmap target(options.Screen.Width, options.Screen.Height);
   scene.TargetBitmap = &target;
-  scene.SoundEnabled = false;
   scene.Restart();
   try {
     if (options.RenderDirectory) std::filesystem::create_directories(*options.RenderDirectory);

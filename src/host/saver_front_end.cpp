@@ -61,8 +61,18 @@ bool WindowFrontEnd::RunPreview(HostState& host, WindowHandle parent) {
   return shown;
 }
 
+std::string SoundReport(const TVelquoraScene& scene) {
+  const TMediaPlayer* player = scene.Player.get();
+  std::string report = scene.SoundEnabled ? "sound on" : "sound off";
+  report += player != nullptr && player->Failed ? ", player failed, " : ", player ok, ";
+  if (player == nullptr || player->FileName.empty()) return report + "no sound started";
+  return report + "last sound " + AnsiToUtf8(player->FileName);
+}
+
 void WindowFrontEnd::Report(const HostState& host, bool shown) {
-  if (ReportSteps && shown && host.Scene) notes_ << "velquora-saver: played " << host.Scene->StepCount << " steps\n";
+  if (!ReportSteps || !shown || !host.Scene) return;
+  notes_ << "velquora-saver: played " << host.Scene->StepCount << " steps\n";
+  notes_ << "velquora-saver: " << SoundReport(*host.Scene) << "\n";
 }
 
 }  // namespace velquora

@@ -5,6 +5,7 @@
 // display the headless front end only says what it would have shown.
 #include <functional>
 #include <iosfwd>
+#include <string>
 
 #include "host/host_settings.h"
 #include "host/host_state.h"
@@ -49,6 +50,10 @@ struct SceneOperations {
   std::function<void(TVelquoraScene&)> Restart;
 };
 
+// One line on the sound of a run: "sound on|off, player ok|failed, " and "no sound
+// started" or "last sound NAME" (the file the player was last given).
+std::string SoundReport(const TVelquoraScene& scene);
+
 // Plays the full-screen and preview modes in windows of a window system. With embed
 // set, the full-screen modes play into that window of another program (a screen-saver
 // daemon's window or the root window) at its size instead of opening their own. The
@@ -62,7 +67,8 @@ public:
   void RunSettingsDialog(HostState& host) override { headless_.RunSettingsDialog(host); }
   void ChangePassword(HostState& host) override { headless_.ChangePassword(host); }
 
-  // After a window closes, write "velquora-saver: played N steps" to the notes.
+  // After a window closes, write "velquora-saver: played N steps" and the state of the
+  // sound (SoundReport) to the notes.
   bool ReportSteps = false;
 
 private:

@@ -58,6 +58,8 @@ bool ReadBoolSetting(const TRegistry& key, std::string_view name, bool default_v
   return ReadIntegerSetting(key, name, default_value ? 1 : 0) != 0;
 }
 
+bool ScenePlayerFailed(const HostState& host) { return host.Scene && host.Scene->Player && host.Scene->Player->Failed; }
+
 TSaverSettings::TSaverSettings(TRegistryStore& store, AudioFailedQuery audio_failed)
     : store_(store), audio_failed_(std::move(audio_failed)) {}
 

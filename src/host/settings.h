@@ -47,6 +47,10 @@ std::optional<std::int32_t> ParseDecimalInteger(std::string_view text);
 std::int32_t ReadIntegerSetting(const TRegistry& key, std::string_view name, std::int32_t default_value);
 bool ReadBoolSetting(const TRegistry& key, std::string_view name, bool default_value);
 
+// Whether the host's scene has a player whose sticky failure flag is set: the audio of
+// this run failed.
+bool ScenePlayerFailed(const HostState& host);
+
 // The settings of the saver host.ProgramPath in a registry store.
 class TSaverSettings : public HostSettings {
 public:

@@ -1,7 +1,8 @@
 #pragma once
 // TAudioFile and TAudioItem: the scene's audio playlist. A file is either a plain entry,
 // played in list order whenever the player is idle, or a timed entry whose items start
-// and stop it at given ticks of the scene cycle.
+// and stop it at given ticks of the scene cycle. Everything plays through the scene's
+// one media player; once that has failed, the playlist does nothing more.
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -12,11 +13,23 @@
 namespace velquora {
 
 class TAudioFile;
+class TMediaPlayer;
 
 // One timed start (and optional stop) of the owning audio file.
 class TAudioItem {
 public:
   explicit TAudioItem(TAudioFile* audio_file = nullptr) : AudioFile(audio_file) {}
+
+  // At StartTick starts the owning file; then, when StopEnabled, at StopTick stops what
+  // plays (both in one tick when they are equal). Nothing once the player has failed.
+  void Update(std::int32_t tick, TMediaPlayer& player);
+  // Opens the owning file on its device type (closing what the player had open) and
+  // plays it. A file without a name, a refused command or any exception makes the
+  // player fail.
+  void StartPlayback(TMediaPlayer& player);
+  // Stops whatever the player plays, also a plain entry or a video's sound. A refused
+  // stop makes the player fail; an exception is swallowed and changes nothing.
+  void StopPlayback(TMediaPlayer& player);
 
   std::int32_t StartTick = 0;        // cycle tick at which the owning file is opened and played (reader)
   std::int32_t StopTick = 0;         // cycle tick at which playback stops, when StopEnabled (reader)
@@ -41,6 +54,11 @@ public:
   // Appends a new item owned by this file and pointing back at it.
   TAudioItem& AddItem();
 
+  // One tick of this file. A plain entry starts when the player is idle and the tick is
+  // 4 or later; a timed entry updates its items. Any exception makes the player fail;
+  // nothing happens once it has failed.
+  void Update(std::int32_t tick, TMediaPlayer& player);
+
   // Records that this object created path on disk; the destructor deletes it. Only a
   // file that this object created is ever deleted.
   void AdoptTempCopy(const std::filesystem::path& path) { temp_copy_path_ = path; }
@@ -56,5 +74,15 @@ private:
 };
 
 using TAudioFileList = std::vector<std::unique_ptr<TAudioFile>>;
+
+// Cycle ticks 1 to 3 start no plain entry.
+inline constexpr std::int32_t kFirstPlainEntryTick = 4;
+
+// One tick of the playlist at the given cycle tick. While the player is idle, files are
+// updated from current_audio_index on until one of them starts playing, the index
+// moving past each and wrapping to 0 at the end of the list; while it plays, every file
+// is updated, so that timed items fire over the sound that plays.
+void PlaylistTick(TAudioFileList& files, std::int32_t& current_audio_index, std::int32_t tick,
+                  TMediaPlayer& player);
 
 }  // namespace velquora

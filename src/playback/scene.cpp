@@ -25,9 +25,20 @@ TVelquoraScene::TVelquoraScene()
   ScreenWidth = screen.Width;
   ScreenHeight = screen.Height;
   SetRandSeed(FixedSeed().value_or(ClockSeed()));
+  Player = std::make_unique<TMediaPlayer>();
 }
 
 TVelquoraScene::~TVelquoraScene() {
+  // The player lets go of its file before the audio files delete their copies.
+  if (Player) {
+    try {
+      Player->FileName.clear();
+      Player->Close();
+    } catch (...) {
+      // A device that will not close is no reason to keep the scene.
+    }
+    Player.reset();
+  }
   // Sprites go first, in list order: they refer back to the scene.
   for (TSpriteEntry& entry : Sprites) entry.second.reset();
   Sprites.clear();

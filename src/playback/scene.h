@@ -1,7 +1,7 @@
 #pragma once
 // TVelquoraScene: the one object that holds a loaded scene and plays it. It owns the
-// ordered sprite list, the background picture and bitmaps, the audio playlist, the
-// texts of the host's dialogs and the playback counters. The host creates it, the scene
+// ordered sprite list, the background picture and bitmaps, the audio playlist with its
+// media player, the texts of the host's dialogs and the playback counters. The host creates it, the scene
 // file readers fill it, and the host's timer drives its Step.
 #include <cstdint>
 #include <memory>
@@ -11,6 +11,7 @@
 #include "core/ansi_text.h"
 #include "core/geometry.h"
 #include "core/stream.h"
+#include "media/media_player.h"
 #include "platform/gdi/bitmap.h"
 #include "platform/win/window_handle.h"
 #include "playback/audio_file.h"
@@ -33,18 +34,20 @@ using TStringList = std::vector<AnsiString>;
 
 class TVelquoraScene {
 public:
-  // Sets the defaults, sizes the bitmaps to 100 x 100 and seeds the process-wide
-  // generator from the clock (or from the fixed seed when one is set).
+  // Sets the defaults, sizes the bitmaps to 100 x 100, seeds the process-wide generator
+  // from the clock (or from the fixed seed when one is set) and creates the player.
   TVelquoraScene();
-  // Frees the sprites in list order, then the audio files; the rest goes with them.
+  // Clears the player's file name and closes it, frees the player, then the sprites in
+  // list order, then the audio files; the rest goes with them.
   virtual ~TVelquoraScene();
   TVelquoraScene(const TVelquoraScene&) = delete;
   TVelquoraScene& operator=(const TVelquoraScene&) = delete;
 
   // Builds the background and readies every sprite's path; called after a load.
   void Prepare();
-  // One playback tick: moves every sprite, recomposes the rectangles that changed in
-  // WorkBitmap and copies them to the target; then advances the counters.
+  // One playback tick: advances the playlist (when SoundEnabled and there is a player),
+  // moves every sprite, recomposes the rectangles that changed in WorkBitmap and copies
+  // them to the target; then advances the counters.
   void Step();
   // Rewinds playback to the first tick of the cycle: paths, frames and the playlist
   // position; the cycle and run counters stay.
@@ -86,6 +89,7 @@ public:
   TBitmap BackgroundBitmap;                 // the prepared background, ScreenWidth x ScreenHeight; owned
   TBitmap WorkBitmap;                       // compose buffer; owned
   TAudioFileList AudioFiles;                // the playlist, list order = play order; owned (reader)
+  std::unique_ptr<TMediaPlayer> Player;     // the one media player of the scene; owned
   bool LoadFailed = false;                  // the last load failed (container loader)
   std::int32_t StepCount = 0;               // completed Steps
 

@@ -231,9 +231,14 @@ void TVelquoraScene::Step() {
   if (RunsLeft == 0 || InStep) return;
   const StepGuard guard(InStep);
 
-  // Audio: the playlist and the AVI sound hand-over are driven through the scene's
-  // media player, which this scene does not have; a scene without a player skips the
-  // phase.
+  // Audio: the playlist first. Whatever goes wrong here ends the audio of this tick and
+  // nothing else.
+  if (SoundEnabled && Player) {
+    try {
+      PlaylistTick(AudioFiles, CurrentAudioIndex, CurrentTick, *Player);
+    } catch (...) {
+    }
+  }
 
   LastDirtyRects.clear();
   try {

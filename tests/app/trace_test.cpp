@@ -117,7 +117,11 @@ TEST_F(Playback, TraceWritesOneLinePerStepWithTheCounters) {
   const Json& first = lines.front();
   std::vector<std::string> keys;
   for (const auto& [key, value] : first.items()) keys.push_back(key);
-  EXPECT_EQ(keys, (std::vector<std::string>{"StepCount", "CurrentTick", "CyclesDone", "RunsLeft", "Dirty", "Sprites"}));
+  EXPECT_EQ(keys,
+            (std::vector<std::string>{"StepCount", "CurrentTick", "CyclesDone", "RunsLeft", "Dirty", "Sprites", "Audio"}));
+  std::vector<std::string> audio_keys;
+  for (const auto& [key, value] : first["Audio"].items()) audio_keys.push_back(key);
+  EXPECT_EQ(audio_keys, (std::vector<std::string>{"Mode", "Failed", "CurrentAudioIndex", "File"}));
   std::vector<std::string> sprite_keys;
   for (const auto& [key, value] : first["Sprites"][0].items()) sprite_keys.push_back(key);
   EXPECT_EQ(sprite_keys, (std::vector<std::string>{"Hidden", "PosX", "PosY", "DrawnRect", "FrameIndex", "StepIndex",

@@ -5,6 +5,7 @@
 // position to its end, and is polled for its mode, length and position (milliseconds).
 // Results are 0 or one of the numbered errors below; nothing ever notifies the caller.
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace velquora::mci {
@@ -29,6 +30,7 @@ inline constexpr std::uint32_t MCI_TO = 0x00000008;
 inline constexpr std::uint32_t MCI_OPEN_ELEMENT = 0x00000200;
 inline constexpr std::uint32_t MCI_OPEN_TYPE = 0x00002000;
 inline constexpr std::uint32_t MCI_SEEK_TO_START = 0x00000100;
+inline constexpr std::uint32_t MCI_SEEK_TO_END = 0x00000200;
 inline constexpr std::uint32_t MCI_STATUS_ITEM = 0x00000100;
 inline constexpr std::uint32_t MCI_SET_TIME_FORMAT = 0x00000400;
 
@@ -57,8 +59,12 @@ inline constexpr Result MCIERR_HARDWARE = 262;
 inline constexpr Result MCIERR_INVALID_DEVICE_NAME = 263;
 inline constexpr Result MCIERR_OUT_OF_MEMORY = 264;
 inline constexpr Result MCIERR_CANNOT_LOAD_DRIVER = 266;
+inline constexpr Result MCIERR_MISSING_PARAMETER = 273;
 inline constexpr Result MCIERR_UNSUPPORTED_FUNCTION = 274;
 inline constexpr Result MCIERR_FILE_NOT_FOUND = 275;
+inline constexpr Result MCIERR_EXTENSION_NOT_FOUND = 281;
+inline constexpr Result MCIERR_OUTOFRANGE = 282;
+inline constexpr Result MCIERR_FLAGS_NOT_COMPATIBLE = 284;
 inline constexpr Result MCIERR_BAD_TIME_FORMAT = 293;
 inline constexpr Result MCIERR_INVALID_FILE = 296;
 inline constexpr Result MCIERR_NULL_PARAMETER_BLOCK = 297;
@@ -96,5 +102,25 @@ Result SendCommand(DeviceId device, std::uint32_t message, std::uint32_t flags, 
 enum class Backend { Real, Silent };
 void SetBackend(Backend backend);
 Backend CurrentBackend();
+
+// While an object of this class lives, every SendCommand goes to its handler instead of
+// a backend (tests of the player script results and failures with it). Objects nest;
+// the newest one is in force. While a handler runs, a SendCommand that it makes goes on
+// to the handler before it, or to the backend, so a handler may fail some commands and
+// pass the others through.
+using CommandHandler = std::function<Result(DeviceId, std::uint32_t, std::uint32_t, void*)>;
+class ScopedCommandHandler {
+public:
+  explicit ScopedCommandHandler(CommandHandler handler);
+  ~ScopedCommandHandler();
+  ScopedCommandHandler(const ScopedCommandHandler&) = delete;
+  ScopedCommandHandler& operator=(const ScopedCommandHandler&) = delete;
+
+  Result operator()(DeviceId device, std::uint32_t message, std::uint32_t flags, void* parms);
+
+private:
+  CommandHandler handler_;
+  ScopedCommandHandler* previous_;
+};
 
 }  // namespace velquora::mci

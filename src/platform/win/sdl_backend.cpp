@@ -73,7 +73,7 @@ public:
   ~SdlBackend() override {
     for (auto& [handle, window] : windows_) Release(handle, window);
     XCloseDisplay(watcher_);
-    SDL_Quit();
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);  // the shared sound output keeps SDL's audio part
   }
 
   std::uint64_t Now() override { return SDL_GetTicks64(); }
