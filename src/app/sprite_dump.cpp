@@ -1,6 +1,8 @@
 #include "app/sprite_dump.h"
 
+#include <memory>
 #include <string>
+#include <variant>
 
 #include "app/picture_json.h"
 #include "core/ansi_text.h"
@@ -28,6 +30,23 @@ void WritePicture(JsonWriter& json, const TBitmap* picture) {
   WritePictureJson(json, *picture);
 }
 
+// The clip of an AVI frame, when it opened: its frame count, first frame, rate and
+// whether it has a sound track; null for every other frame.
+void WriteAvi(JsonWriter& json, const TFrame& frame) {
+  const auto* avi = std::get_if<std::unique_ptr<TAVIImage>>(&frame.Animation);
+  if (avi == nullptr || *avi == nullptr || !(*avi)->HasClip()) {
+    json.Null();
+    return;
+  }
+  const TAVIImage& clip = **avi;
+  json.BeginObject();
+  json.Field("Frames", clip.FrameCount);
+  json.Field("Start", clip.FirstFrame);
+  json.Field("Rate", clip.Rate);
+  json.Field("HasSound", !clip.SoundFileName.empty());
+  json.EndObject();
+}
+
 void WriteFrame(JsonWriter& json, const TFrame& frame) {
   json.BeginObject();
   Text(json, "FileName", frame.FileName);
@@ -44,6 +63,8 @@ void WriteFrame(JsonWriter& json, const TFrame& frame) {
   json.Field("PayloadSize", static_cast<std::int64_t>(frame.Payload.Bytes().size()));
   json.Key("PendingPicture");
   WritePicture(json, frame.PendingPicture.get());
+  json.Key("Avi");
+  WriteAvi(json, frame);
   json.EndObject();
 }
 

@@ -9,6 +9,7 @@
 #include "core/geometry.h"
 #include "core/memory_stream.h"
 #include "core/real48.h"
+#include "media/avi_image.h"
 #include "media/gif/gif_file.h"
 #include "media/min_gdi_bitmap.h"
 #include "platform/gdi/bitmap.h"
@@ -20,8 +21,8 @@ class TSprite;
 // AnimationKind values of a frame's payload.
 enum class TPayloadKind : std::int32_t { Jpeg = 1, Gif = 2, Avi = 3 };
 
-// A frame's animation source: none, or the GIF of a kind-2 payload.
-using TAnimation = std::variant<std::monostate, std::unique_ptr<TGifFile>>;
+// A frame's animation source: none, the GIF of a kind-2 payload or the clip of a kind-3 one.
+using TAnimation = std::variant<std::monostate, std::unique_ptr<TGifFile>, std::unique_ptr<TAVIImage>>;
 
 class TFrame {
 public:
@@ -48,7 +49,7 @@ public:
   bool Animated = false;              // the record carried a payload (reader)
   std::int32_t AnimationKind = 0;     // payload kind: 1 JPEG, 2 GIF, 3 AVI (reader)
   TMemoryStream Payload;              // raw payload bytes kept by the reader (JPEG, GIF, AVI)
-  TAnimation Animation;               // animation source of a GIF payload (reader)
+  TAnimation Animation;               // animation source of a GIF or AVI payload (reader)
   std::int32_t AdvanceCount = 0;      // ticks counted towards the next GIF image
   AnsiString AnimationName;           // name of the animation source (reader)
   TSprite* Sprite = nullptr;          // sprite whose list holds this frame; not owned
@@ -67,6 +68,11 @@ public:
   TGifFile* GifAnimation() {
     auto* gif = std::get_if<std::unique_ptr<TGifFile>>(&Animation);
     return gif != nullptr ? gif->get() : nullptr;
+  }
+  // The AVI clip in Animation, or null.
+  TAVIImage* AviAnimation() {
+    auto* avi = std::get_if<std::unique_ptr<TAVIImage>>(&Animation);
+    return avi != nullptr ? avi->get() : nullptr;
   }
 };
 

@@ -7,6 +7,7 @@
 #include "core/rounding.h"
 #include "platform/system/display_info.h"
 #include "platform/gdi/canvas.h"
+#include "playback/avi_frame.h"
 #include "playback/frame.h"
 #include "playback/gif_frame.h"
 
@@ -96,8 +97,7 @@ void TFrame::Prepare(std::int32_t imageIndex) {
         if (TGifFile* gif = GifAnimation()) PrepareGifFrame(*this, *gif, imageIndex);
         break;
       case TPayloadKind::Avi:
-        // The AVI source renders its next image (or image imageIndex) into Picture
-        // here, in the branch that source brings along.
+        if (TAVIImage* avi = AviAnimation()) PrepareAviFrame(*this, *avi, imageIndex);
         break;
       case TPayloadKind::Jpeg:
         break;  // a JPEG picture is still

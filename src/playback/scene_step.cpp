@@ -269,6 +269,7 @@ void TVelquoraScene::Restart() {
     sprite.SetFrameIndex(0);
     for (auto& frame : sprite.Frames()) {
       frame->AdvanceCount = 0;
+      if (TAVIImage* avi = frame->AviAnimation()) avi->Player = nullptr;
       frame->Prepare(1);
     }
   }

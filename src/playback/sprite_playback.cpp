@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "media/gif/gif_file.h"
+#include "playback/avi_frame.h"
 #include "playback/frame.h"
 #include "playback/sprite.h"
 
@@ -13,14 +14,20 @@ namespace {
 
 // The rule by which a frame moves on: still frames count ticks, animations move on
 // when they wrap.
-enum class TFrameAdvance { Still, Gif };
+enum class TFrameAdvance { Still, Gif, Avi };
 
 TFrameAdvance AdvanceRuleOf(TFrame& frame) {
   const bool gif = frame.AnimationKind == static_cast<std::int32_t>(TPayloadKind::Gif);
+  const bool avi = frame.AnimationKind == static_cast<std::int32_t>(TPayloadKind::Avi);
   if (frame.Animated && gif && frame.GifAnimation() != nullptr) return TFrameAdvance::Gif;
-  // Frames have no AVI source yet, so an AVI payload has no animation and its frame
-  // advances as a still frame, as any animated frame without an animation does.
+  if (frame.Animated && avi && frame.AviAnimation() != nullptr) return TFrameAdvance::Avi;
+  // Any other animated frame without an animation advances as a still frame.
   return TFrameAdvance::Still;
+}
+
+// A clip that becomes the current frame starts from its first picture.
+void RewindCurrentAviFrame(TSprite& sprite) {
+  if (TFrame* frame = sprite.CurrentFrame()) RewindAviFrame(*frame);
 }
 
 }  // namespace
@@ -35,6 +42,16 @@ bool TSprite::AdvanceFrame() {
       FrameTicks = 0;
       SetFrameIndex(GetFrameIndex() + 1);
       gif.SetNextFrameIndex(1);
+      RewindCurrentAviFrame(*this);
+      return true;
+    }
+    case TFrameAdvance::Avi: {
+      TAVIImage& avi = *frame.AviAnimation();
+      if (!avi.Wrapped()) return false;
+      FrameTicks = 0;
+      SetFrameIndex(GetFrameIndex() + 1);
+      avi.SetWrapped(false);
+      RewindCurrentAviFrame(*this);
       return true;
     }
     case TFrameAdvance::Still:
@@ -44,6 +61,7 @@ bool TSprite::AdvanceFrame() {
   if (frame.Duration > FrameTicks) return false;
   FrameTicks = 0;
   SetFrameIndex(GetFrameIndex() + 1);
+  RewindCurrentAviFrame(*this);
   return false;
 }
 

@@ -44,18 +44,22 @@ void SetSizeFromPicture(TFrame& frame) {
   frame.Height = frame.PendingPicture->Height();
 }
 
-// The AVI source's own stream form: clip file name, length, clip bytes. The bytes are
-// kept in Payload as they stood, so that the AVI source can load from them.
+// An AVI payload: a new clip becomes the frame's Animation and reads its own stream form
+// (clip file name, length, clip bytes) from the record stream, writing the clip to a
+// temporary file; its picture 1 goes to the pending picture, with no player attached so
+// that no sound starts. A clip that cannot be written or opened leaves the frame without
+// pictures; a missing AVI library passes on as a failed load. The size comes from the
+// picture also when that fails.
 void ReadAviPayload(TFrame& frame, TStream& stream) {
-  const std::string clip_name = ReadShortString(stream);
-  const std::int32_t length = ReadInt32(stream);
-  WriteShortString(frame.Payload, clip_name);
-  WriteInt32(frame.Payload, length);
-  if (length > 0) {
-    const std::vector<std::uint8_t> clip = ReadBytes(stream, length);
-    frame.Payload.WriteBuffer(clip.data(), clip.size());
+  frame.Animation = {};
+  try {
+    TAVIImage& avi = *frame.Animation.emplace<std::unique_ptr<TAVIImage>>(std::make_unique<TAVIImage>());
+    avi.LoadFromStream(stream);
+    avi.GetFrame(1, *frame.PendingPicture);
+  } catch (...) {
+    SetSizeFromPicture(frame);
+    throw;
   }
-  frame.Payload.SetPosition(0);
 }
 
 // A JPEG payload: the adapter decodes Payload (which keeps the JPEG bytes) and its picture

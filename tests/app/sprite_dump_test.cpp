@@ -5,6 +5,8 @@
 #include <zlib.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
@@ -12,6 +14,7 @@
 
 #include "core/ansi_text.h"
 #include "core/json_writer.h"
+#include "core/memory_stream.h"
 #include "platform/gdi/bitmap.h"
 #include "playback/frame.h"
 #include "playback/moving.h"
@@ -19,6 +22,7 @@
 #include "playback/scene.h"
 #include "playback/sprite.h"
 #include "playback/start_and_finish.h"
+#include "scoped_temp_dir.h"
 
 namespace velquora {
 namespace {
@@ -108,7 +112,7 @@ TEST_F(SpriteDump, NamesEveryFieldInOrder) {
   EXPECT_EQ(Keys(json["Frames"][0]),
             (std::vector<std::string>{"FileName", "Duration", "Transparent", "TransparentX", "TransparentY",
                                       "SourceKind", "AnimationName", "Animated", "AnimationKind", "Width",
-                                      "Height", "PayloadSize", "PendingPicture"}));
+                                      "Height", "PayloadSize", "PendingPicture", "Avi"}));
   EXPECT_EQ(Keys(json["Frames"][0]["PendingPicture"]),
             (std::vector<std::string>{"Width", "Height", "BitsPerPixel", "PixelsCrc32"}));
   EXPECT_EQ(Keys(json["Moving"]),
@@ -191,6 +195,35 @@ TEST_F(SpriteDump, RealsRoundTripAtFullPrecision) {
   ASSERT_NE(at, std::string::npos);
   const long double read = std::strtold(text.c_str() + at + key.size(), nullptr);
   EXPECT_EQ(read, 1.0L / 3);
+}
+
+// An AVI frame whose clip comes from the corpus file name.
+void LoadClip(TFrame& frame, const std::string& name) {
+  std::ifstream in(std::filesystem::path(VELQUORA_TEST_FILES) / "avi" / name, std::ios::binary);
+  const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  TMemoryStream form;
+  WriteShortString(form, name);
+  WriteInt32(form, static_cast<std::int32_t>(bytes.size()));
+  form.WriteBuffer(bytes.data(), bytes.size());
+  form.SetPosition(0);
+  frame.Animated = true;
+  frame.AnimationKind = 3;
+  frame.Animation.emplace<std::unique_ptr<TAVIImage>>(std::make_unique<TAVIImage>())->LoadFromStream(form);
+}
+
+TEST(SpriteDumpAvi, ClipsShowTheirFramesStartRateAndSound) {
+  const ScopedTemporaryDirectory temp("sprite_dump_test");
+  TVelquoraScene scene;
+  TSprite sprite{scene};
+  LoadClip(sprite.AddFrame(), "rawvideo_bgr24_15fps.avi");
+  LoadClip(sprite.AddFrame(), "rawvideo_bgr24_pcm_s16le.avi");
+  LoadClip(sprite.AddFrame(), "FACTS.json");  // no clip: it does not open
+  sprite.AddFrame();
+  const Json json = DumpSprite(sprite);
+  EXPECT_EQ(json["Frames"][0]["Avi"], Json::parse(R"({"Frames": 12, "Start": 0, "Rate": 15, "HasSound": false})"));
+  EXPECT_EQ(json["Frames"][1]["Avi"], Json::parse(R"({"Frames": 12, "Start": 0, "Rate": 10, "HasSound": true})"));
+  EXPECT_TRUE(json["Frames"][2]["Avi"].is_null());
+  EXPECT_TRUE(json["Frames"][3]["Avi"].is_null());
 }
 
 }  // namespace

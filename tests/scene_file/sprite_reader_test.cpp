@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <variant>
 #include <string>
 #include <vector>
 
@@ -215,8 +216,9 @@ TEST_P(SpriteRecord, ReadsFramesOfTheVersion) {
   // before 12 do not carry.
   EXPECT_EQ(clip.AnimationName, v >= 12 ? "aux-clip-name" : "");
   EXPECT_EQ(clip.Animated, v >= 15);
-  const std::size_t avi_form_size = 1 + 8 + 4 + design.Frames[1].AviBytes.size();
-  EXPECT_EQ(clip.Payload.Bytes().size(), v >= 15 ? avi_form_size : 0u);
+  // The clip reads its own form from the record stream; Payload is not used for it.
+  EXPECT_TRUE(clip.Payload.Bytes().empty());
+  EXPECT_EQ(std::holds_alternative<std::unique_ptr<TAVIImage>>(clip.Animation), v >= 15);
   EXPECT_TRUE(clip.PendingPicture->Empty());
   EXPECT_EQ(clip.Width, v >= 14 ? 160 : 0);
   EXPECT_EQ(clip.Height, v >= 14 ? 120 : 0);
@@ -421,11 +423,20 @@ TEST_F(SpriteRecordEdge, AviPayloadReadsItsOwnFormWhateverTheStoredLength) {
   FrameSpec frame = ClipFrame();
   frame.PayloadLength = 1;  // only tested for > 0
   const auto sprite = ReadBack(scene, OneFrame(frame), 16);
-  TMemoryStream expected;
-  WriteShortString(expected, "clip.avi");
-  WriteInt32(expected, static_cast<std::int32_t>(frame.AviBytes.size()));
-  expected.WriteBuffer(frame.AviBytes.data(), frame.AviBytes.size());
-  EXPECT_EQ(sprite->Frames()[0]->Payload.Bytes(), expected.Bytes());
+  const TFrame& read = *sprite->Frames()[0];
+  // The bytes are no clip: the frame keeps its clip object without a clip, and the
+  // fields after the clip are read in place.
+  const auto* avi = std::get_if<std::unique_ptr<TAVIImage>>(&read.Animation);
+  ASSERT_NE(avi, nullptr);
+  EXPECT_FALSE((*avi)->HasClip());
+  EXPECT_EQ(read.FileName, "unused.bmp");
+  EXPECT_EQ(read.Duration, 2);
+  EXPECT_EQ(read.Width, 160);
+}
+
+TEST_F(SpriteRecordEdge, AviPayloadWithoutTheLibraryFailsTheRead) {
+  avifile::ScopedAviLibraryAbsent absent;
+  ExpectReadFails(scene, RecordBytes(OneFrame(ClipFrame()), 16), 16);
 }
 
 TEST_F(SpriteRecordEdge, UnknownPayloadKindIsSkipped) {
