@@ -386,6 +386,29 @@ TEST_F(DialogTest, DestroyingTheDialogTakesItsControls) {
   EXPECT_FALSE(windows_->IsWindow(bar));
   EXPECT_EQ(backend_->Destroyed(), 1);
   EXPECT_EQ(windows_->GetDlgCtrlID(bar), 0);
+  // The dialog's font went with it.
+  const FontHandle dialog_font = static_cast<FontHandle>(heard_.front().w_param);
+  EXPECT_FALSE(windows_->DeleteObject(dialog_font));
+}
+
+TEST_F(DialogTest, ADeletedFontLeavesTheControlWithTheDialogsFont) {
+  ASSERT_NE(Create(), kNoWindow);
+  const FontHandle font = windows_->CreateFont(-30, 700, false, "MS Sans Serif");
+  ASSERT_NE(font, kNoFont);
+  windows_->SendMessage(windows_->GetDlgItem(dialog_, kLabel), WM_SETFONT, font, 1);
+  EXPECT_TRUE(windows_->DeleteObject(font));
+  EXPECT_FALSE(windows_->DeleteObject(font));
+  // Drawing after the delete uses the dialog's font (and must not touch the freed one).
+  windows_->ShowWindow(dialog_, SW_HIDE);
+  windows_->ShowWindow(dialog_, SW_SHOW);
+  EXPECT_EQ(backend_->Find(dialog_)->Presented, 2);
+}
+
+TEST_F(DialogTest, ATemplateLargerThanAnyScreenIsRefused) {
+  DialogSpec spec = SampleDialog(WS_VISIBLE);
+  spec.Width = 30000;  // 45000 pixels
+  const std::vector<std::uint8_t> bytes = WriteDialogTemplate(spec);
+  EXPECT_EQ(windows_->CreateDialogIndirectParam(bytes, kNoWindow, nullptr, 0), kNoWindow);
 }
 
 // ---- The picture ----

@@ -397,6 +397,7 @@ void TWindowSystem::DestroyControls(WindowHandle dialog) {
   if (found == nullptr || !found->Dialog) return;
   const std::vector<WindowHandle> controls = found->Dialog->Controls;
   for (const WindowHandle control : controls) windows_.erase(control);
+  fonts_.erase(found->Dialog->FontId);
 }
 
 WindowHandle TWindowSystem::CreateDialogIndirectParam(std::span<const std::uint8_t> dialog_template,
@@ -457,6 +458,7 @@ WindowHandle TWindowSystem::CreateDialogIndirectParam(std::span<const std::uint8
   UpdateCursor();
   const FontHandle dialog_font = next_font_++;
   fonts_[dialog_font] = font;
+  FindDialog(handle)->FontId = dialog_font;
 
   TWindowClass control_class;
   control_class.ClassName = "control";
