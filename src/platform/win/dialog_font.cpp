@@ -42,6 +42,8 @@ bool TtfReady() {
   return ready;
 }
 
+constexpr std::size_t kMaxCachedFaces = 64;
+
 std::mutex& FontFileLock() {
   static std::mutex lock;
   return lock;
@@ -87,6 +89,8 @@ std::string FindFontFile(std::string_view face, bool bold) {
     }
     FcPatternDestroy(pattern);
   }
+  // A few faces in a run; a template naming ever new ones must not grow this forever.
+  if (found.size() >= kMaxCachedFaces) found.clear();
   found[key] = file;
   return file;
 }
