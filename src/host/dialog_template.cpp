@@ -1,0 +1,178 @@
+#include "host/dialog_template.h"
+
+#include <algorithm>
+#include <limits>
+#include <utility>
+
+#include "core/rounding.h"
+
+namespace velquora {
+
+namespace {
+
+constexpr int kSettingsDesignWidth = 304;
+constexpr int kSettingsDesignHeight = 240;
+constexpr int kAboutDesignWidth = 318;
+constexpr int kAboutDesignHeight = 270;
+constexpr std::int16_t kProbeSize = 200;
+constexpr const char* kProbeTitle = "Tmp";
+constexpr const char* kSpeedTextInitial = "20 frames per second";
+constexpr std::uint16_t kClassOrdinalMarker = 0xFFFF;
+
+class TemplateWriter {
+public:
+  void Align() {
+    while (bytes_.size() % 4 != 0) bytes_.push_back(0);
+  }
+  void Word(std::uint16_t value) {
+    bytes_.push_back(static_cast<std::uint8_t>(value & 0xFF));
+    bytes_.push_back(static_cast<std::uint8_t>(value >> 8));
+  }
+  void Short(std::int16_t value) { Word(static_cast<std::uint16_t>(value)); }
+  void Dword(std::uint32_t value) {
+    Word(static_cast<std::uint16_t>(value & 0xFFFF));
+    Word(static_cast<std::uint16_t>(value >> 16));
+  }
+  void Text(std::string_view ansi) {
+    for (const char16_t unit : AnsiToTemplateText(ansi)) Word(unit);
+    Word(0);
+  }
+  std::vector<std::uint8_t> Take() { return std::move(bytes_); }
+
+private:
+  std::vector<std::uint8_t> bytes_;
+};
+
+std::int16_t Clamp16(std::int64_t value) {
+  return static_cast<std::int16_t>(
+      std::clamp<std::int64_t>(value, std::numeric_limits<std::int16_t>::min(), std::numeric_limits<std::int16_t>::max()));
+}
+
+void SetDesignSize(DialogTemplate& dialog, const DialogScale& scale, int width, int height) {
+  dialog.Width = DesignToDialogUnits(width, scale.X);
+  dialog.Height = DesignToDialogUnits(height, scale.Y);
+}
+
+}  // namespace
+
+std::int16_t DesignToDialogUnits(int design, double scale) {
+  return Clamp16(Round(static_cast<Real>(design) / static_cast<Real>(scale)));
+}
+
+void AddDialogItem(DialogTemplate& dialog, const DialogScale& scale, std::uint16_t id, std::uint16_t class_atom,
+                   std::uint32_t style, AnsiString text, int x, int y, int width, int height) {
+  DialogItem item;
+  item.Id = id;
+  item.ClassAtom = class_atom;
+  item.Style = style;
+  item.Text = std::move(text);
+  item.X = DesignToDialogUnits(x, scale.X);
+  item.Y = DesignToDialogUnits(y, scale.Y);
+  item.Width = DesignToDialogUnits(width, scale.X);
+  item.Height = DesignToDialogUnits(height, scale.Y);
+  dialog.Items.push_back(std::move(item));
+}
+
+AnsiString TextBlock(const TStringList& lines) {
+  AnsiString block;
+  for (const AnsiString& line : lines) {
+    block += line;
+    block += '\r';
+  }
+  return block;
+}
+
+std::u16string AnsiToTemplateText(std::string_view text) {
+  const int code_page = ActiveCodePage();
+  std::u16string units;
+  units.reserve(text.size());
+  for (const char byte : text) {
+    if (byte == '\0') break;
+    // Both code pages map every byte into the basic plane: one UTF-16 unit each.
+    units.push_back(static_cast<char16_t>(AnsiByteToCodePoint(static_cast<unsigned char>(byte), code_page)));
+  }
+  return units;
+}
+
+std::vector<std::uint8_t> EncodeDialogTemplate(const DialogTemplate& dialog) {
+  TemplateWriter out;
+  out.Dword(dialog.Style);
+  out.Dword(0);  // extended style
+  out.Word(static_cast<std::uint16_t>(dialog.Items.size()));
+  out.Short(0);  // x
+  out.Short(0);  // y
+  out.Short(dialog.Width);
+  out.Short(dialog.Height);
+  out.Word(0);  // no menu
+  out.Word(0);  // the standard dialog class
+  out.Text(dialog.Title);
+  out.Word(dialog.FontSize);
+  out.Text(dialog.FontName);
+  for (const DialogItem& item : dialog.Items) {
+    out.Align();
+    out.Dword(item.Style | kDialogItemBaseStyle);
+    out.Dword(0);  // extended style
+    out.Short(item.X);
+    out.Short(item.Y);
+    out.Short(item.Width);
+    out.Short(item.Height);
+    out.Word(item.Id);
+    out.Word(kClassOrdinalMarker);
+    out.Word(item.ClassAtom);
+    out.Text(item.Text);
+    out.Word(0);  // no creation data
+  }
+  return out.Take();
+}
+
+DialogTemplate SettingsDialogTemplate(const TVelquoraScene& scene, const DialogScale& scale) {
+  DialogTemplate dialog;
+  dialog.Title = scene.SettingsCaption;
+  dialog.FontSize = static_cast<std::uint16_t>(scene.SettingsFontSize);
+  dialog.FontName = scene.SettingsFontName;
+  SetDesignSize(dialog, scale, kSettingsDesignWidth, kSettingsDesignHeight);
+  const auto add = [&](std::uint16_t id, std::uint16_t atom, std::uint32_t style, AnsiString text, int x, int y,
+                       int w, int h) { AddDialogItem(dialog, scale, id, atom, style, std::move(text), x, y, w, h); };
+  add(kIdSpeedBar, kScrollBarClassAtom, kItemTabStop | kItemHorzTopAlign, "", 6, 24, 187, 19);
+  add(kIdPlaySound, kButtonClassAtom, kItemTabStop | kItemAutoCheckBox, "Play sound", 6, 60, 129, 17);
+  add(kIdOk, kButtonClassAtom, kItemTabStop | kItemDefPushButton, "OK", 202, 6, 91, 23);
+  add(kIdCancel, kButtonClassAtom, kItemTabStop | kItemPushButton, "Cancel", 202, 34, 91, 23);
+  if (scene.ShowGoButton) add(kIdGo, kButtonClassAtom, kItemTabStop | kItemPushButton, "Go ->", 248, 140, 45, 23);
+  if (scene.ShowAboutButton) add(kIdAbout, kButtonClassAtom, kItemTabStop | kItemPushButton, "About", 202, 178, 91, 23);
+  add(kIdSpeedText, kStaticClassAtom, kItemLeftText, kSpeedTextInitial, 6, 44, 187, 17);
+  add(kIdSpeedLabel, kStaticClassAtom, kItemLeftText, scene.SpeedLabel, 6, 8, 187, 16);
+  add(kIdInfoBlock, kStaticClassAtom, kItemLeftText, TextBlock(scene.SettingsInfoLines), 6, 86, 285, 40);
+  add(kIdLinkLabel, kStaticClassAtom, kItemLeftText, scene.SupportLabel, 6, 124, 285, 16);
+  add(kIdLink, kStaticClassAtom, kItemLeftText, scene.SupportLink, 6, 142, 241, 17);
+  add(kIdNoteBlock, kStaticClassAtom, kItemLeftText, TextBlock(scene.SettingsNoteLines), 6, 162, 193, 71);
+  return dialog;
+}
+
+DialogTemplate AboutDialogTemplate(const TVelquoraScene& scene, const DialogScale& scale) {
+  DialogTemplate dialog;
+  dialog.Title = scene.AboutCaption;
+  dialog.FontSize = static_cast<std::uint16_t>(scene.AboutFontSize);
+  dialog.FontName = scene.AboutFontName.substr(0, kMaxFontFaceLength);
+  SetDesignSize(dialog, scale, kAboutDesignWidth, kAboutDesignHeight);
+  const auto add = [&](std::uint16_t id, std::uint16_t atom, std::uint32_t style, AnsiString text, int x, int y,
+                       int w, int h) { AddDialogItem(dialog, scale, id, atom, style, std::move(text), x, y, w, h); };
+  add(kIdOk, kButtonClassAtom, kItemTabStop | kItemDefPushButton, "OK", 112, 238, 91, 23);
+  if (scene.AboutShowGoButton) add(kIdGo, kButtonClassAtom, kItemTabStop | kItemPushButton, "Go ->", 264, 136, 45, 23);
+  add(kIdInfoBlock, kStaticClassAtom, kItemLeftText, TextBlock(scene.AboutLines), 6, 4, 297, 118);
+  add(kIdLinkLabel, kStaticClassAtom, kItemLeftText, scene.AboutLabel, 6, 120, 299, 16);
+  add(kIdLink, kStaticClassAtom, kItemLeftText, scene.AboutLink, 6, 138, 257, 17);
+  add(kIdNoteBlock, kStaticClassAtom, kItemLeftText, TextBlock(scene.AboutNoteLines), 6, 162, 297, 75);
+  return dialog;
+}
+
+DialogTemplate ProbeDialogTemplate(std::string_view font_name, std::int32_t font_size) {
+  DialogTemplate dialog;
+  dialog.Title = kProbeTitle;
+  dialog.FontSize = static_cast<std::uint16_t>(font_size);
+  dialog.FontName = AnsiString(font_name);
+  dialog.Width = kProbeSize;
+  dialog.Height = kProbeSize;
+  return dialog;
+}
+
+}  // namespace velquora

@@ -1,0 +1,110 @@
+#pragma once
+// In-memory dialog templates for the settings and about dialogs: a header and a list of
+// items, laid out in design units that are scaled to the chosen font, then encoded in
+// the standard dialog-template byte layout (header and every item at a 4-byte boundary,
+// texts as NUL-terminated UTF-16 converted from the active ANSI code page).
+//
+// The template grows with its texts: a scene may carry hundreds of 255-character lines,
+// which would not fit a fixed 64 KiB buffer, so the bytes live in a vector sized to what
+// they hold. There is no size field in the layout that a long template could overflow.
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "core/ansi_text.h"
+#include "playback/scene.h"
+
+namespace velquora {
+
+// The header's style: WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT.
+inline constexpr std::uint32_t kDialogTemplateStyle = 0x80C800C0;
+// Added to every item's own style: WS_CHILD | WS_VISIBLE.
+inline constexpr std::uint32_t kDialogItemBaseStyle = 0x50000000;
+
+// Predefined control classes, as the atoms the template stores after 0xFFFF.
+inline constexpr std::uint16_t kButtonClassAtom = 0x0080;
+inline constexpr std::uint16_t kStaticClassAtom = 0x0082;
+inline constexpr std::uint16_t kScrollBarClassAtom = 0x0084;
+
+// Item styles the two dialogs use.
+inline constexpr std::uint32_t kItemTabStop = 0x00010000;       // WS_TABSTOP
+inline constexpr std::uint32_t kItemPushButton = 0x0000;        // BS_PUSHBUTTON
+inline constexpr std::uint32_t kItemDefPushButton = 0x0001;     // BS_DEFPUSHBUTTON
+inline constexpr std::uint32_t kItemAutoCheckBox = 0x0003;      // BS_AUTOCHECKBOX
+inline constexpr std::uint32_t kItemLeftText = 0x0000;          // SS_LEFT
+inline constexpr std::uint32_t kItemHorzTopAlign = 0x0002;      // SBS_HORZ | SBS_TOPALIGN
+
+// Control identifiers of the two dialogs.
+inline constexpr std::uint16_t kIdOk = 1;
+inline constexpr std::uint16_t kIdCancel = 2;
+inline constexpr std::uint16_t kIdGo = 4;
+inline constexpr std::uint16_t kIdPlaySound = 5;
+inline constexpr std::uint16_t kIdSpeedBar = 6;
+inline constexpr std::uint16_t kIdAbout = 7;
+inline constexpr std::uint16_t kIdSpeedText = 200;
+inline constexpr std::uint16_t kIdSpeedLabel = 201;
+inline constexpr std::uint16_t kIdInfoBlock = 202;
+inline constexpr std::uint16_t kIdLinkLabel = 203;
+inline constexpr std::uint16_t kIdLink = 204;
+inline constexpr std::uint16_t kIdNoteBlock = 205;
+
+// The longest font face the about dialog's header takes.
+inline constexpr std::size_t kMaxFontFaceLength = 255;
+
+// Design units per dialog unit, across and down, measured for one font.
+struct DialogScale {
+  double X = 1.5;
+  double Y = 1.5;
+};
+
+// A design coordinate in dialog units: nearest(v / scale), ties to even, held within
+// the 16-bit range that the template stores.
+std::int16_t DesignToDialogUnits(int design, double scale);
+
+// One control, in dialog units.
+struct DialogItem {
+  std::uint16_t Id = 0;
+  std::uint16_t ClassAtom = 0;
+  std::uint32_t Style = 0;  // the item's own style; WS_CHILD | WS_VISIBLE are added when encoded
+  AnsiString Text;
+  std::int16_t X = 0;
+  std::int16_t Y = 0;
+  std::int16_t Width = 0;
+  std::int16_t Height = 0;
+};
+
+// A whole dialog, in dialog units.
+struct DialogTemplate {
+  std::uint32_t Style = kDialogTemplateStyle;
+  AnsiString Title;
+  std::uint16_t FontSize = 0;  // points
+  AnsiString FontName;
+  std::int16_t Width = 0;
+  std::int16_t Height = 0;
+  std::vector<DialogItem> Items;
+};
+
+// Adds an item laid out in design units (AddDialogItem).
+void AddDialogItem(DialogTemplate& dialog, const DialogScale& scale, std::uint16_t id, std::uint16_t class_atom,
+                   std::uint32_t style, AnsiString text, int x, int y, int width, int height);
+
+// Every line followed by a carriage return, concatenated.
+AnsiString TextBlock(const TStringList& lines);
+
+// The header and items as template bytes, ending with the last item's creation-data
+// word. Texts end at an embedded NUL byte, as a NUL-terminated text does.
+std::vector<std::uint8_t> EncodeDialogTemplate(const DialogTemplate& dialog);
+
+// An ANSI text as the UTF-16 units the template holds (without the terminator), through
+// the active code page; stops at an embedded NUL byte.
+std::u16string AnsiToTemplateText(std::string_view text);
+
+// The settings dialog: 10 controls, plus "Go ->" and "About" when the scene asks.
+DialogTemplate SettingsDialogTemplate(const TVelquoraScene& scene, const DialogScale& scale);
+// The about dialog: 5 controls, plus "Go ->" when the scene asks.
+DialogTemplate AboutDialogTemplate(const TVelquoraScene& scene, const DialogScale& scale);
+
+// A template with no items for measuring a font: 200 x 200 dialog units, title "Tmp".
+DialogTemplate ProbeDialogTemplate(std::string_view font_name, std::int32_t font_size);
+
+}  // namespace velquora
