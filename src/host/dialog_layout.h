@@ -62,7 +62,7 @@ struct DialogScale {
 std::int16_t DesignToDialogUnits(int design, double scale);
 
 // One control, in dialog units.
-struct DialogItem {
+struct DialogLayoutItem {
   std::uint16_t Id = 0;
   std::uint16_t ClassAtom = 0;
   std::uint32_t Style = 0;  // the item's own style; WS_CHILD | WS_VISIBLE are added when encoded
@@ -74,18 +74,18 @@ struct DialogItem {
 };
 
 // A whole dialog, in dialog units.
-struct DialogTemplate {
+struct DialogLayout {
   std::uint32_t Style = kDialogTemplateStyle;
   AnsiString Title;
   std::uint16_t FontSize = 0;  // points
   AnsiString FontName;
   std::int16_t Width = 0;
   std::int16_t Height = 0;
-  std::vector<DialogItem> Items;
+  std::vector<DialogLayoutItem> Items;
 };
 
 // Adds an item laid out in design units (AddDialogItem).
-void AddDialogItem(DialogTemplate& dialog, const DialogScale& scale, std::uint16_t id, std::uint16_t class_atom,
+void AddDialogItem(DialogLayout& dialog, const DialogScale& scale, std::uint16_t id, std::uint16_t class_atom,
                    std::uint32_t style, AnsiString text, int x, int y, int width, int height);
 
 // Every line followed by a carriage return, concatenated.
@@ -93,18 +93,18 @@ AnsiString TextBlock(const TStringList& lines);
 
 // The header and items as template bytes, ending with the last item's creation-data
 // word. Texts end at an embedded NUL byte, as a NUL-terminated text does.
-std::vector<std::uint8_t> EncodeDialogTemplate(const DialogTemplate& dialog);
+std::vector<std::uint8_t> EncodeDialogTemplate(const DialogLayout& dialog);
 
 // An ANSI text as the UTF-16 units the template holds (without the terminator), through
 // the active code page; stops at an embedded NUL byte.
 std::u16string AnsiToTemplateText(std::string_view text);
 
 // The settings dialog: 10 controls, plus "Go ->" and "About" when the scene asks.
-DialogTemplate SettingsDialogTemplate(const TVelquoraScene& scene, const DialogScale& scale);
+DialogLayout SettingsDialogLayout(const TVelquoraScene& scene, const DialogScale& scale);
 // The about dialog: 5 controls, plus "Go ->" when the scene asks.
-DialogTemplate AboutDialogTemplate(const TVelquoraScene& scene, const DialogScale& scale);
+DialogLayout AboutDialogLayout(const TVelquoraScene& scene, const DialogScale& scale);
 
 // A template with no items for measuring a font: 200 x 200 dialog units, title "Tmp".
-DialogTemplate ProbeDialogTemplate(std::string_view font_name, std::int32_t font_size);
+DialogLayout ProbeDialogLayout(std::string_view font_name, std::int32_t font_size);
 
 }  // namespace velquora

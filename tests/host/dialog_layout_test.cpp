@@ -1,7 +1,7 @@
 // The settings and about dialogs' templates, byte for byte: the expected bytes are built
 // here from the dialogs' layout tables (dialog units worked out by hand for the
 // "MS Sans Serif" 8 scale of 1.59 x 1.55) with an encoder of the test's own.
-#include "host/dialog_template.h"
+#include "host/dialog_layout.h"
 
 #include <gtest/gtest.h>
 
@@ -137,10 +137,10 @@ TEST_P(SettingsTemplateBytes, MatchTheLayoutTable) {
   scene.ShowGoButton = go;
   scene.ShowAboutButton = about;
   const std::vector<Row> rows = SettingsRows(go, about);
-  EXPECT_EQ(EncodeDialogTemplate(SettingsDialogTemplate(scene, kSansSerif8)),
+  EXPECT_EQ(EncodeDialogTemplate(SettingsDialogLayout(scene, kSansSerif8)),
             Expected(u"Aquarium", 8, u"MS Sans Serif", 191, 155, rows))
       << "Go " << go << " About " << about;
-  EXPECT_EQ(SettingsDialogTemplate(scene, kSansSerif8).Items.size(), 10u + go + about);
+  EXPECT_EQ(SettingsDialogLayout(scene, kSansSerif8).Items.size(), 10u + go + about);
 }
 
 INSTANTIATE_TEST_SUITE_P(ButtonFlags, SettingsTemplateBytes,
@@ -153,21 +153,21 @@ TEST_P(AboutTemplateBytes, MatchTheLayoutTable) {
   TVelquoraScene scene;
   DialogScene(scene);
   scene.AboutShowGoButton = GetParam();
-  EXPECT_EQ(EncodeDialogTemplate(AboutDialogTemplate(scene, kSansSerif8)),
+  EXPECT_EQ(EncodeDialogTemplate(AboutDialogLayout(scene, kSansSerif8)),
             Expected(u"About it", 8, u"MS Sans Serif", 200, 174, AboutRows(GetParam())));
 }
 
 INSTANTIATE_TEST_SUITE_P(GoFlag, AboutTemplateBytes, ::testing::Bool());
 
-TEST(DialogTemplate, SettingsDialogIs191By155UnitsInSansSerif8) {
+TEST(DialogLayout, SettingsDialogIs191By155UnitsInSansSerif8) {
   TVelquoraScene scene;
-  const DialogTemplate dialog = SettingsDialogTemplate(scene, kSansSerif8);
+  const DialogLayout dialog = SettingsDialogLayout(scene, kSansSerif8);
   EXPECT_EQ(dialog.Width, 191);
   EXPECT_EQ(dialog.Height, 155);
   EXPECT_EQ(dialog.Items.size(), 10u);
 }
 
-TEST(DialogTemplate, DesignUnitsRoundHalfToEven) {
+TEST(DialogLayout, DesignUnitsRoundHalfToEven) {
   struct Case {
     int design;
     double scale;
@@ -180,12 +180,12 @@ TEST(DialogTemplate, DesignUnitsRoundHalfToEven) {
   }
 }
 
-TEST(DialogTemplate, UnitsBeyondSixteenBitsAreHeldAtTheLimit) {
+TEST(DialogLayout, UnitsBeyondSixteenBitsAreHeldAtTheLimit) {
   EXPECT_EQ(DesignToDialogUnits(304, 0.001), 32767);
   EXPECT_EQ(DesignToDialogUnits(-304, 0.001), -32768);
 }
 
-TEST(DialogTemplate, HighBytesBecomeTheCodePagesCharacters) {
+TEST(DialogLayout, HighBytesBecomeTheCodePagesCharacters) {
   struct Case {
     int code_page;
     std::string ansi;
@@ -200,7 +200,7 @@ TEST(DialogTemplate, HighBytesBecomeTheCodePagesCharacters) {
     SetActiveCodePage(c.code_page);
     TVelquoraScene scene;
     scene.SettingsCaption = c.ansi;
-    const std::vector<std::uint8_t> bytes = EncodeDialogTemplate(SettingsDialogTemplate(scene, kSansSerif8));
+    const std::vector<std::uint8_t> bytes = EncodeDialogTemplate(SettingsDialogLayout(scene, kSansSerif8));
     ExpectedBytes title;
     title.S(c.utf16);
     ASSERT_GE(bytes.size(), 22 + title.b.size());
@@ -210,22 +210,22 @@ TEST(DialogTemplate, HighBytesBecomeTheCodePagesCharacters) {
   SetActiveCodePage(kDefaultCodePage);
 }
 
-TEST(DialogTemplate, TextEndsAtAnEmbeddedNul) {
+TEST(DialogLayout, TextEndsAtAnEmbeddedNul) {
   EXPECT_EQ(AnsiToTemplateText(std::string("ab\0cd", 5)), u"ab");
   EXPECT_EQ(AnsiToTemplateText("\t\x01\x1F"), u"\t\u0001\u001F");
 }
 
-TEST(DialogTemplate, AboutFontFaceIsCutTo255Characters) {
+TEST(DialogLayout, AboutFontFaceIsCutTo255Characters) {
   TVelquoraScene scene;
   scene.AboutFontName = std::string(300, 'F');
-  EXPECT_EQ(AboutDialogTemplate(scene, kSansSerif8).FontName.size(), 255u);
+  EXPECT_EQ(AboutDialogLayout(scene, kSansSerif8).FontName.size(), 255u);
 }
 
-TEST(DialogTemplate, HundredsOfLongLinesGrowTheTemplatePast64KiB) {
+TEST(DialogLayout, HundredsOfLongLinesGrowTheTemplatePast64KiB) {
   TVelquoraScene scene;
   scene.SettingsInfoLines.assign(300, std::string(255, 'x'));
   scene.SettingsNoteLines.assign(300, std::string(255, '\xFF'));
-  const std::vector<std::uint8_t> bytes = EncodeDialogTemplate(SettingsDialogTemplate(scene, kSansSerif8));
+  const std::vector<std::uint8_t> bytes = EncodeDialogTemplate(SettingsDialogLayout(scene, kSansSerif8));
   // Both blocks whole: 2 x 300 lines x 256 characters x 2 bytes, plus the rest.
   EXPECT_GT(bytes.size(), 2u * 300 * 256 * 2);
   // The last item's text ends with the last line's carriage return and a NUL, then the
@@ -235,7 +235,7 @@ TEST(DialogTemplate, HundredsOfLongLinesGrowTheTemplatePast64KiB) {
             (std::vector<std::uint8_t>{'\r', 0, 0, 0, 0, 0}));
 }
 
-TEST(DialogTemplate, ProbeHasNoItemsAndIs200UnitsSquare) {
+TEST(DialogLayout, ProbeHasNoItemsAndIs200UnitsSquare) {
   ExpectedBytes e;
   e.D(0x80C800C0);
   e.D(0);
@@ -243,7 +243,7 @@ TEST(DialogTemplate, ProbeHasNoItemsAndIs200UnitsSquare) {
   e.S(u"Tmp");
   e.W(10);
   e.S(u"Arial");
-  EXPECT_EQ(EncodeDialogTemplate(ProbeDialogTemplate("Arial", 10)), e.b);
+  EXPECT_EQ(EncodeDialogTemplate(ProbeDialogLayout("Arial", 10)), e.b);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "host/dialog_template.h"
+#include "host/dialog_layout.h"
 
 #include <algorithm>
 #include <limits>
@@ -48,7 +48,7 @@ std::int16_t Clamp16(std::int64_t value) {
       std::clamp<std::int64_t>(value, std::numeric_limits<std::int16_t>::min(), std::numeric_limits<std::int16_t>::max()));
 }
 
-void SetDesignSize(DialogTemplate& dialog, const DialogScale& scale, int width, int height) {
+void SetDesignSize(DialogLayout& dialog, const DialogScale& scale, int width, int height) {
   dialog.Width = DesignToDialogUnits(width, scale.X);
   dialog.Height = DesignToDialogUnits(height, scale.Y);
 }
@@ -59,9 +59,9 @@ std::int16_t DesignToDialogUnits(int design, double scale) {
   return Clamp16(Round(static_cast<Real>(design) / static_cast<Real>(scale)));
 }
 
-void AddDialogItem(DialogTemplate& dialog, const DialogScale& scale, std::uint16_t id, std::uint16_t class_atom,
+void AddDialogItem(DialogLayout& dialog, const DialogScale& scale, std::uint16_t id, std::uint16_t class_atom,
                    std::uint32_t style, AnsiString text, int x, int y, int width, int height) {
-  DialogItem item;
+  DialogLayoutItem item;
   item.Id = id;
   item.ClassAtom = class_atom;
   item.Style = style;
@@ -94,7 +94,7 @@ std::u16string AnsiToTemplateText(std::string_view text) {
   return units;
 }
 
-std::vector<std::uint8_t> EncodeDialogTemplate(const DialogTemplate& dialog) {
+std::vector<std::uint8_t> EncodeDialogTemplate(const DialogLayout& dialog) {
   TemplateWriter out;
   out.Dword(dialog.Style);
   out.Dword(0);  // extended style
@@ -108,7 +108,7 @@ std::vector<std::uint8_t> EncodeDialogTemplate(const DialogTemplate& dialog) {
   out.Text(dialog.Title);
   out.Word(dialog.FontSize);
   out.Text(dialog.FontName);
-  for (const DialogItem& item : dialog.Items) {
+  for (const DialogLayoutItem& item : dialog.Items) {
     out.Align();
     out.Dword(item.Style | kDialogItemBaseStyle);
     out.Dword(0);  // extended style
@@ -125,8 +125,8 @@ std::vector<std::uint8_t> EncodeDialogTemplate(const DialogTemplate& dialog) {
   return out.Take();
 }
 
-DialogTemplate SettingsDialogTemplate(const TVelquoraScene& scene, const DialogScale& scale) {
-  DialogTemplate dialog;
+DialogLayout SettingsDialogLayout(const TVelquoraScene& scene, const DialogScale& scale) {
+  DialogLayout dialog;
   dialog.Title = scene.SettingsCaption;
   dialog.FontSize = static_cast<std::uint16_t>(scene.SettingsFontSize);
   dialog.FontName = scene.SettingsFontName;
@@ -148,8 +148,8 @@ DialogTemplate SettingsDialogTemplate(const TVelquoraScene& scene, const DialogS
   return dialog;
 }
 
-DialogTemplate AboutDialogTemplate(const TVelquoraScene& scene, const DialogScale& scale) {
-  DialogTemplate dialog;
+DialogLayout AboutDialogLayout(const TVelquoraScene& scene, const DialogScale& scale) {
+  DialogLayout dialog;
   dialog.Title = scene.AboutCaption;
   dialog.FontSize = static_cast<std::uint16_t>(scene.AboutFontSize);
   dialog.FontName = scene.AboutFontName.substr(0, kMaxFontFaceLength);
@@ -165,8 +165,8 @@ DialogTemplate AboutDialogTemplate(const TVelquoraScene& scene, const DialogScal
   return dialog;
 }
 
-DialogTemplate ProbeDialogTemplate(std::string_view font_name, std::int32_t font_size) {
-  DialogTemplate dialog;
+DialogLayout ProbeDialogLayout(std::string_view font_name, std::int32_t font_size) {
+  DialogLayout dialog;
   dialog.Title = kProbeTitle;
   dialog.FontSize = static_cast<std::uint16_t>(font_size);
   dialog.FontName = AnsiString(font_name);
