@@ -72,6 +72,34 @@ void HeadlessBackend::LoseWindow(WindowHandle window, std::uint64_t at) {
   ScheduleInput(at, TMsg{window, kNativeWindowGone, 0, 0});
 }
 
+void HeadlessBackend::Show(WindowHandle window, bool visible) {
+  if (const auto found = windows_.find(window); found != windows_.end()) found->second.Request.Visible = visible;
+}
+
+void HeadlessBackend::Move(WindowHandle window, const Rect& bounds) {
+  if (const auto found = windows_.find(window); found != windows_.end()) found->second.Request.Bounds = bounds;
+}
+
+void HeadlessBackend::InjectKey(WindowHandle window, WPARAM virtual_key, bool shift) {
+  if (shift) ScheduleInput(now_, TMsg{window, WM_KEYDOWN, VK_SHIFT, 0});
+  ScheduleInput(now_, TMsg{window, WM_KEYDOWN, virtual_key, 0});
+  if (shift) ScheduleInput(now_, TMsg{window, WM_KEYUP, VK_SHIFT, 0});
+}
+
+void HeadlessBackend::InjectMouse(WindowHandle window, UINT message, int x, int y) {
+  const WPARAM buttons = message == WM_LBUTTONDOWN || (message == WM_MOUSEMOVE && button_down_) ? MK_LBUTTON : 0;
+  if (message == WM_LBUTTONDOWN) button_down_ = true;
+  if (message == WM_LBUTTONUP) button_down_ = false;
+  ScheduleInput(now_, TMsg{window, message, buttons, MakePointParam(x, y)});
+}
+
+void HeadlessBackend::InjectClick(WindowHandle window, int x, int y) {
+  InjectMouse(window, WM_LBUTTONDOWN, x, y);
+  InjectMouse(window, WM_LBUTTONUP, x, y);
+}
+
+void HeadlessBackend::InjectClose(WindowHandle window) { ScheduleInput(now_, TMsg{window, WM_SYSCOMMAND, SC_CLOSE, 0}); }
+
 const HeadlessBackend::NativeWindow* HeadlessBackend::Find(WindowHandle window) const {
   const auto found = windows_.find(window);
   return found == windows_.end() ? nullptr : &found->second;

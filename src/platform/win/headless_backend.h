@@ -14,7 +14,7 @@ namespace velquora {
 class HeadlessBackend : public WindowBackend {
 public:
   struct NativeWindow {
-    NativeWindowRequest Request;
+    NativeWindowRequest Request;  // Request.Bounds and Request.Visible follow Move and Show
     bool CursorVisible = true;
     int Presented = 0;          // pictures shown
     TBitmap LastPicture;        // the last picture shown
@@ -27,6 +27,10 @@ public:
   std::optional<Rect> ClientRect(WindowHandle window) override;
   void Present(WindowHandle window, const TBitmap& picture, const std::vector<Rect>& changed) override;
   void SetCursorVisible(WindowHandle window, bool visible) override;
+  void Show(WindowHandle window, bool visible) override;
+  void Move(WindowHandle window, const Rect& bounds) override;
+  void Raise(WindowHandle window) override { raised_ = window; }
+  int Dpi() override { return DisplayDpi; }
   // Delivers the scripted input that is due by then, moving the clock to the earlier of
   // the next input and the timeout. False when there is no timeout and no input left.
   bool WaitForInput(std::optional<std::uint32_t> timeout, std::vector<TMsg>& input) override;
@@ -41,6 +45,22 @@ public:
   void LoseWindow(WindowHandle window, std::uint64_t at);
   // Windows that Create refuses (none by default).
   bool RefuseWindows = false;
+  // The resolution the display reports.
+  int DisplayDpi = 96;
+
+  // Synthetic input at the current time, as a person at the display would give it.
+  // A key press (WM_KEYDOWN with the virtual key); with shift, wrapped in the shift
+  // key's own down and up.
+  void InjectKey(WindowHandle window, WPARAM virtual_key, bool shift = false);
+  // A mouse message (WM_LBUTTONDOWN, WM_LBUTTONUP, WM_MOUSEMOVE) at client coordinates
+  // of the window (a move carries MK_LBUTTON while the button is down).
+  void InjectMouse(WindowHandle window, UINT message, int x, int y);
+  // A press and release of the left button at one place.
+  void InjectClick(WindowHandle window, int x, int y);
+  // The window manager's close button on the window's title bar.
+  void InjectClose(WindowHandle window);
+  // The window brought to the top last.
+  WindowHandle Raised() const { return raised_; }
 
   const NativeWindow* Find(WindowHandle window) const;
   const std::map<WindowHandle, NativeWindow>& Windows() const { return windows_; }
@@ -53,6 +73,8 @@ private:
   std::map<WindowHandle, Rect> foreign_;
   std::multimap<std::uint64_t, TMsg> scripted_;
   int destroyed_ = 0;
+  bool button_down_ = false;
+  WindowHandle raised_ = kNoWindow;
 };
 
 }  // namespace velquora

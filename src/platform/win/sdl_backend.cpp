@@ -83,6 +83,7 @@ public:
       case NativeWindowKind::Popup: return CreatePopup(request);
       case NativeWindowKind::Child: return CreateChild(request);
       case NativeWindowKind::Foreign: return Adopt(request.Parent, false, true);
+      case NativeWindowKind::Dialog: return CreateDialogWindow(request);
     }
     return kNoWindow;
   }
@@ -189,6 +190,24 @@ private:
     // A saver covering the screen takes the keyboard and the pointer, so that every key
     // and movement reaches it whichever window had the focus before.
     SDL_SetWindowGrab(sdl, SDL_TRUE);
+    return handle;
+  }
+
+  // A decorated window of its own: title bar and close button from the window manager;
+  // its close button arrives as WM_SYSCOMMAND SC_CLOSE.
+  WindowHandle CreateDialogWindow(const NativeWindowRequest& request) {
+    const Uint32 flags = request.Visible ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN;
+    SDL_Window* sdl = SDL_CreateWindow(request.Title.c_str(), request.Bounds.Left, request.Bounds.Top,
+                                       request.Bounds.Width(), request.Bounds.Height(), flags);
+    if (sdl == nullptr) return kNoWindow;
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(sdl, &info) == SDL_FALSE || info.subsystem != SDL_SYSWM_X11) {
+      SDL_DestroyWindow(sdl);
+      return kNoWindow;
+    }
+    const WindowHandle handle = info.info.x11.window;
+    windows_[handle] = NativeWindow{sdl, false, false, false, nullptr};
     return handle;
   }
 

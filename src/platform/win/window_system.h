@@ -15,17 +15,27 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 #include "core/geometry.h"
 #include "platform/gdi/bitmap.h"
+#include "platform/win/dialog_font.h"
 #include "platform/win/messages.h"
 
 namespace velquora {
 
 using WindowProcedure = std::function<LRESULT(WindowHandle, UINT, WPARAM, LPARAM)>;
+// A dialog procedure: 1 (TRUE) when it handled the message, 0 (FALSE) to leave it to the
+// dialog's default handling. For WM_INITDIALOG lParam is the creation parameter.
+using DialogProcedure = std::function<LRESULT(WindowHandle dialog, UINT message, WPARAM, LPARAM)>;
+
+// A font made by CreateFont; WM_SETFONT takes it as wParam. 0 is no font.
+using FontHandle = std::uint64_t;
+inline constexpr FontHandle kNoFont = 0;
 
 enum class CursorShape { None, Arrow };
 
@@ -37,14 +47,18 @@ struct TWindowClass {
 };
 
 // What a back end creates: a full-screen pop-up, a child inside another program's
-// window, or the other program's window itself (drawn into, its input left alone).
-enum class NativeWindowKind { Popup, Child, Foreign };
+// window, the other program's window itself (drawn into, its input left alone), or a
+// decorated top-level window with a title and a close button (a dialog; its bounds are
+// those of its client area on the screen; the close button arrives as WM_SYSCOMMAND
+// SC_CLOSE). A Dialog window starts hidden unless Visible.
+enum class NativeWindowKind { Popup, Child, Foreign, Dialog };
 
 struct NativeWindowRequest {
   NativeWindowKind Kind = NativeWindowKind::Popup;
   WindowHandle Parent = kNoWindow;  // Child: the window it goes in; Foreign: the window itself
   Rect Bounds;                      // position in the parent (or on the screen) and size
   bool TopMost = false;
+  bool Visible = true;  // Dialog windows only
   std::string Title;
 };
 
@@ -67,6 +81,17 @@ public:
   // appends what arrived as messages. False when nothing can ever arrive (a headless
   // back end with nothing to wait for).
   virtual bool WaitForInput(std::optional<std::uint32_t> timeout, std::vector<TMsg>& input) = 0;
+
+  // Shows or hides a window of ours.
+  virtual void Show(WindowHandle /*window*/, bool /*visible*/) {}
+  // Moves a window of ours: bounds are its client area on the screen.
+  virtual void Move(WindowHandle /*window*/, const Rect& /*bounds*/) {}
+  // Brings a window of ours to the top and gives it the keyboard.
+  virtual void Raise(WindowHandle /*window*/) {}
+  // The pointer's position on the screen; nullopt when it is not known.
+  virtual std::optional<Point> CursorPosition() { return std::nullopt; }
+  // The display's vertical resolution in dots per inch.
+  virtual int Dpi() { return 96; }
 };
 
 // A window's device context: drawing on Bitmap() goes to the window and is shown when
@@ -151,7 +176,82 @@ public:
   // changed against the palette realised before.
   int RealizePalette(WindowHandle window, const std::vector<PaletteEntry>& palette);
 
+  // Window placement. A window's rectangle is its client area on the screen (the
+  // window manager's frame is not counted); a control's is its place on the screen too.
+  std::optional<Rect> GetWindowRect(WindowHandle window);
+  // Moves and/or sizes (SWP_NOSIZE keeps the size, SWP_NOMOVE the place); SWP_NOREDRAW
+  // and SWP_NOZORDER are accepted (nothing is redrawn by a move anyway).
+  bool SetWindowPos(WindowHandle window, int x, int y, int cx, int cy, UINT flags);
+  // SW_HIDE or SW_SHOW (any other command shows); false when the window was hidden before.
+  bool ShowWindow(WindowHandle window, int command);
+  bool IsWindowVisible(WindowHandle window) const;
+  bool SetForegroundWindow(WindowHandle window);
+  // The pointer on the screen where the last mouse message that came through the queue
+  // put it; the back end's idea of it before any.
+  std::optional<Point> GetCursorPos();
+  bool ScreenToClient(WindowHandle window, Point& point);
+  // SM_CXFULLSCREEN and SM_CYFULLSCREEN: the primary screen's size (no task bar is
+  // counted); 0 for other indexes.
+  int GetSystemMetrics(int index);
+  // LOGPIXELSY: the display's resolution (X resource Xft.dpi when set, else 96; 96
+  // without a display); 0 for other indexes.
+  int GetDeviceCaps(WindowHandle window, int index);
+  // Whether the key is held down, as the key-down and key-up messages that came through
+  // the queue tell (VK_SHIFT for Shift+Tab).
+  bool IsKeyDown(WPARAM virtual_key);
+
+  // Dialogs from in-memory templates, with button, static-text and scroll-bar controls
+  // that live inside the dialog's window (their handles are not native windows).
+  //
+  // Creates a modeless dialog: parses the template (kNoWindow when it is malformed),
+  // makes the decorated window (client area from the template's size in dialog units),
+  // the controls, sends WM_SETFONT to each control and WM_INITDIALOG (lParam =
+  // init_param) to the procedure. Shown at once only with WS_VISIBLE in the template's
+  // style; otherwise after ShowWindow. DestroyWindow destroys it with its controls.
+  WindowHandle CreateDialogIndirectParam(std::span<const std::uint8_t> dialog_template, WindowHandle parent,
+                                         DialogProcedure procedure, LPARAM init_param);
+  // Handles a message of the dialog's loop: keyboard navigation (Tab, Shift+Tab, Return,
+  // Esc, Space, arrow keys) and every other message for the dialog or its controls
+  // (dispatched, drawing shown). False for messages of other windows (left untouched).
+  bool IsDialogMessage(WindowHandle dialog, const TMsg& message);
+  // Dialog units to pixels in the dialog's font: x * base X / 4, y * base Y / 8 (MulDiv).
+  bool MapDialogRect(WindowHandle dialog, Rect& rect);
+  // The dialog's base units; nullopt for no dialog.
+  std::optional<DialogBaseUnits> GetDialogBaseUnits(WindowHandle dialog);
+  WindowHandle GetDlgItem(WindowHandle dialog, int id);
+  int GetDlgCtrlID(WindowHandle control);
+  bool SetDlgItemText(WindowHandle dialog, int id, std::u16string_view text);
+  std::u16string GetDlgItemText(WindowHandle dialog, int id);
+  bool SetWindowText(WindowHandle window, std::u16string_view text);
+  std::u16string GetWindowText(WindowHandle window);
+  bool CheckDlgButton(WindowHandle dialog, int id, UINT check);
+  UINT IsDlgButtonChecked(WindowHandle dialog, int id);
+  // The control's style bits as the template gave them (WS_CHILD | WS_VISIBLE | ...).
+  std::uint32_t GetWindowStyle(WindowHandle window);
+  // The control that has the keyboard focus in the dialog; kNoWindow when none.
+  WindowHandle GetFocus(WindowHandle dialog);
+  bool SetFocus(WindowHandle control);
+  // Scroll-bar controls (bar = SB_CTL): the previous position, as Windows returns it;
+  // SetScrollRange returns nonzero on success. Also SBM_SETPOS, SBM_GETPOS,
+  // SBM_SETRANGE, SBM_GETRANGE through SendMessage.
+  int SetScrollRange(WindowHandle control, int bar, int min, int max, bool redraw);
+  int SetScrollPos(WindowHandle control, int bar, int pos, bool redraw);
+  int GetScrollPos(WindowHandle control, int bar);
+  bool GetScrollRange(WindowHandle control, int bar, int& min, int& max);
+
+  // A font of height pixels (negative: character height, as -MulDiv(points, dpi, 72);
+  // positive: cell height), weight 400 normal / 700 bold (0 normal), underlined or not,
+  // in the face (substituted as SubstituteFontFace says). kNoFont when none can be made.
+  FontHandle CreateFont(int height, int weight, bool underline, std::string_view face);
+  // Frees the font; controls that still use it go back to their dialog's font.
+  bool DeleteObject(FontHandle font);
+
 private:
+  struct DialogState;
+  struct Control;
+  struct FontRecord;
+  friend class TDialogPainter;
+
   struct Window;
   struct Timer {
     std::uint32_t period = 0;
@@ -174,6 +274,45 @@ private:
   bool quit_posted_ = false;
   int quit_code_ = 0;
   int cursor_counter_ = 0;
+  std::optional<Point> last_cursor_;
+  std::map<WPARAM, bool> keys_down_;
+  std::map<FontHandle, std::shared_ptr<FontRecord>> fonts_;
+  FontHandle next_font_ = 1;
+  WindowHandle next_control_ = kFirstControlHandle;
+
+public:
+  // Controls' handles count up from here, far above any X window id.
+  static constexpr WindowHandle kFirstControlHandle = 0x7F00000000000000ULL;
+};
+
+// Owns a font from CreateFont and deletes it when it goes.
+class ScopedFont {
+public:
+  ScopedFont() = default;
+  ScopedFont(TWindowSystem& system, FontHandle font) : system_(&system), font_(font) {}
+  ~ScopedFont() { Reset(); }
+  ScopedFont(ScopedFont&& other) noexcept
+      : system_(std::exchange(other.system_, nullptr)), font_(std::exchange(other.font_, kNoFont)) {}
+  ScopedFont& operator=(ScopedFont&& other) noexcept {
+    if (this != &other) {
+      Reset();
+      system_ = std::exchange(other.system_, nullptr);
+      font_ = std::exchange(other.font_, kNoFont);
+    }
+    return *this;
+  }
+  ScopedFont(const ScopedFont&) = delete;
+  ScopedFont& operator=(const ScopedFont&) = delete;
+
+  FontHandle Get() const { return font_; }
+  void Reset() {
+    if (system_ != nullptr && font_ != kNoFont) system_->DeleteObject(font_);
+    font_ = kNoFont;
+  }
+
+private:
+  TWindowSystem* system_ = nullptr;
+  FontHandle font_ = kNoFont;
 };
 
 // The window system of the process, through which drawing code reaches a window by
