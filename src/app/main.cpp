@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "app/dialog_dump.h"
 #include "app/scene_dump.h"
 #include "app/tool_options.h"
 #include "app/trace_render.h"
@@ -61,6 +62,15 @@ int RunPlaybackMode(const std::string& saver_path, const velquora::ToolOptions& 
   if (options.RenderDirectory) run.RenderDirectory = *options.RenderDirectory;
   run.RenderEvery = options.RenderEvery;
   return velquora::RunPlayback(saver_path, run, std::cout, std::cerr);
+}
+
+// --dump-dialog: at the display's resolution when there is a display, else 96 dpi.
+int RunDialogDumpMode(const std::string& saver_path, const std::string& which) {
+  int dpi = 96;
+  if (std::unique_ptr<velquora::WindowBackend> display = velquora::OpenDisplayBackend()) dpi = display->Dpi();
+  return velquora::RunDialogDump(saver_path,
+                                 which == "about" ? velquora::DumpedDialog::About : velquora::DumpedDialog::Settings,
+                                 dpi, std::cout);
 }
 
 int RunHeadless(const std::string& saver_path, const velquora::ToolOptions& options) {
@@ -121,6 +131,7 @@ int main(int argc, char** argv) {
   const std::string saver_path =
       options.SaverFile ? *options.SaverFile : velquora::RunningProgramPath(argc > 0 ? argv[0] : "");
   if (options.DumpScene) return velquora::RunSceneDump(saver_path, options.Size, std::cout);
+  if (options.DumpDialog) return RunDialogDumpMode(saver_path, *options.DumpDialog);
   if (options.TraceSteps || options.RenderDirectory) return RunPlaybackMode(saver_path, options);
   try {
     return RunSaver(saver_path, options);

@@ -18,6 +18,9 @@ constexpr std::int16_t kProbeSize = 200;
 constexpr const char* kProbeTitle = "Tmp";
 constexpr const char* kSpeedTextInitial = "20 frames per second";
 constexpr std::uint16_t kClassOrdinalMarker = 0xFFFF;
+constexpr DialogControlClass kButton = DialogControlClass::Button;
+constexpr DialogControlClass kStatic = DialogControlClass::Static;
+constexpr DialogControlClass kScrollBar = DialogControlClass::ScrollBar;
 
 class TemplateWriter {
 public:
@@ -59,11 +62,11 @@ std::int16_t DesignToDialogUnits(int design, double scale) {
   return Clamp16(Round(static_cast<Real>(design) / static_cast<Real>(scale)));
 }
 
-void AddDialogItem(DialogLayout& dialog, const DialogScale& scale, std::uint16_t id, std::uint16_t class_atom,
+void AddDialogItem(DialogLayout& dialog, const DialogScale& scale, std::uint16_t id, DialogControlClass control_class,
                    std::uint32_t style, AnsiString text, int x, int y, int width, int height) {
   DialogLayoutItem item;
   item.Id = id;
-  item.ClassAtom = class_atom;
+  item.Class = control_class;
   item.Style = style;
   item.Text = std::move(text);
   item.X = DesignToDialogUnits(x, scale.X);
@@ -118,7 +121,7 @@ std::vector<std::uint8_t> EncodeDialogTemplate(const DialogLayout& dialog) {
     out.Short(item.Height);
     out.Word(item.Id);
     out.Word(kClassOrdinalMarker);
-    out.Word(item.ClassAtom);
+    out.Word(static_cast<std::uint16_t>(item.Class));
     out.Text(item.Text);
     out.Word(0);  // no creation data
   }
@@ -131,20 +134,20 @@ DialogLayout SettingsDialogLayout(const TVelquoraScene& scene, const DialogScale
   dialog.FontSize = static_cast<std::uint16_t>(scene.SettingsFontSize);
   dialog.FontName = scene.SettingsFontName;
   SetDesignSize(dialog, scale, kSettingsDesignWidth, kSettingsDesignHeight);
-  const auto add = [&](std::uint16_t id, std::uint16_t atom, std::uint32_t style, AnsiString text, int x, int y,
+  const auto add = [&](std::uint16_t id, DialogControlClass atom, std::uint32_t style, AnsiString text, int x, int y,
                        int w, int h) { AddDialogItem(dialog, scale, id, atom, style, std::move(text), x, y, w, h); };
-  add(kIdSpeedBar, kScrollBarClassAtom, kItemTabStop | kItemHorzTopAlign, "", 6, 24, 187, 19);
-  add(kIdPlaySound, kButtonClassAtom, kItemTabStop | kItemAutoCheckBox, "Play sound", 6, 60, 129, 17);
-  add(kIdOk, kButtonClassAtom, kItemTabStop | kItemDefPushButton, "OK", 202, 6, 91, 23);
-  add(kIdCancel, kButtonClassAtom, kItemTabStop | kItemPushButton, "Cancel", 202, 34, 91, 23);
-  if (scene.ShowGoButton) add(kIdGo, kButtonClassAtom, kItemTabStop | kItemPushButton, "Go ->", 248, 140, 45, 23);
-  if (scene.ShowAboutButton) add(kIdAbout, kButtonClassAtom, kItemTabStop | kItemPushButton, "About", 202, 178, 91, 23);
-  add(kIdSpeedText, kStaticClassAtom, kItemLeftText, kSpeedTextInitial, 6, 44, 187, 17);
-  add(kIdSpeedLabel, kStaticClassAtom, kItemLeftText, scene.SpeedLabel, 6, 8, 187, 16);
-  add(kIdInfoBlock, kStaticClassAtom, kItemLeftText, TextBlock(scene.SettingsInfoLines), 6, 86, 285, 40);
-  add(kIdLinkLabel, kStaticClassAtom, kItemLeftText, scene.SupportLabel, 6, 124, 285, 16);
-  add(kIdLink, kStaticClassAtom, kItemLeftText, scene.SupportLink, 6, 142, 241, 17);
-  add(kIdNoteBlock, kStaticClassAtom, kItemLeftText, TextBlock(scene.SettingsNoteLines), 6, 162, 193, 71);
+  add(kIdSpeedBar, kScrollBar, WS_TABSTOP | (SBS_HORZ | SBS_TOPALIGN), "", 6, 24, 187, 19);
+  add(kIdPlaySound, kButton, WS_TABSTOP | BS_AUTOCHECKBOX, "Play sound", 6, 60, 129, 17);
+  add(kIdOk, kButton, WS_TABSTOP | BS_DEFPUSHBUTTON, "OK", 202, 6, 91, 23);
+  add(kIdCancel, kButton, WS_TABSTOP | BS_PUSHBUTTON, "Cancel", 202, 34, 91, 23);
+  if (scene.ShowGoButton) add(kIdGo, kButton, WS_TABSTOP | BS_PUSHBUTTON, "Go ->", 248, 140, 45, 23);
+  if (scene.ShowAboutButton) add(kIdAbout, kButton, WS_TABSTOP | BS_PUSHBUTTON, "About", 202, 178, 91, 23);
+  add(kIdSpeedText, kStatic, SS_LEFT, kSpeedTextInitial, 6, 44, 187, 17);
+  add(kIdSpeedLabel, kStatic, SS_LEFT, scene.SpeedLabel, 6, 8, 187, 16);
+  add(kIdInfoBlock, kStatic, SS_LEFT, TextBlock(scene.SettingsInfoLines), 6, 86, 285, 40);
+  add(kIdLinkLabel, kStatic, SS_LEFT, scene.SupportLabel, 6, 124, 285, 16);
+  add(kIdLink, kStatic, SS_LEFT, scene.SupportLink, 6, 142, 241, 17);
+  add(kIdNoteBlock, kStatic, SS_LEFT, TextBlock(scene.SettingsNoteLines), 6, 162, 193, 71);
   return dialog;
 }
 
@@ -154,14 +157,14 @@ DialogLayout AboutDialogLayout(const TVelquoraScene& scene, const DialogScale& s
   dialog.FontSize = static_cast<std::uint16_t>(scene.AboutFontSize);
   dialog.FontName = scene.AboutFontName.substr(0, kMaxFontFaceLength);
   SetDesignSize(dialog, scale, kAboutDesignWidth, kAboutDesignHeight);
-  const auto add = [&](std::uint16_t id, std::uint16_t atom, std::uint32_t style, AnsiString text, int x, int y,
+  const auto add = [&](std::uint16_t id, DialogControlClass atom, std::uint32_t style, AnsiString text, int x, int y,
                        int w, int h) { AddDialogItem(dialog, scale, id, atom, style, std::move(text), x, y, w, h); };
-  add(kIdOk, kButtonClassAtom, kItemTabStop | kItemDefPushButton, "OK", 112, 238, 91, 23);
-  if (scene.AboutShowGoButton) add(kIdGo, kButtonClassAtom, kItemTabStop | kItemPushButton, "Go ->", 264, 136, 45, 23);
-  add(kIdInfoBlock, kStaticClassAtom, kItemLeftText, TextBlock(scene.AboutLines), 6, 4, 297, 118);
-  add(kIdLinkLabel, kStaticClassAtom, kItemLeftText, scene.AboutLabel, 6, 120, 299, 16);
-  add(kIdLink, kStaticClassAtom, kItemLeftText, scene.AboutLink, 6, 138, 257, 17);
-  add(kIdNoteBlock, kStaticClassAtom, kItemLeftText, TextBlock(scene.AboutNoteLines), 6, 162, 297, 75);
+  add(kIdOk, kButton, WS_TABSTOP | BS_DEFPUSHBUTTON, "OK", 112, 238, 91, 23);
+  if (scene.AboutShowGoButton) add(kIdGo, kButton, WS_TABSTOP | BS_PUSHBUTTON, "Go ->", 264, 136, 45, 23);
+  add(kIdInfoBlock, kStatic, SS_LEFT, TextBlock(scene.AboutLines), 6, 4, 297, 118);
+  add(kIdLinkLabel, kStatic, SS_LEFT, scene.AboutLabel, 6, 120, 299, 16);
+  add(kIdLink, kStatic, SS_LEFT, scene.AboutLink, 6, 138, 257, 17);
+  add(kIdNoteBlock, kStatic, SS_LEFT, TextBlock(scene.AboutNoteLines), 6, 162, 297, 75);
   return dialog;
 }
 

@@ -12,31 +12,21 @@
 #include <vector>
 
 #include "core/ansi_text.h"
+#include "platform/win/dialog_template.h"
+#include "platform/win/messages.h"
 #include "playback/scene.h"
 
 namespace velquora {
 
-// The header's style: WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT.
-inline constexpr std::uint32_t kDialogTemplateStyle = 0x80C800C0;
-// Added to every item's own style: WS_CHILD | WS_VISIBLE.
-inline constexpr std::uint32_t kDialogItemBaseStyle = 0x50000000;
-
-// Predefined control classes, as the atoms the template stores after 0xFFFF.
-inline constexpr std::uint16_t kButtonClassAtom = 0x0080;
-inline constexpr std::uint16_t kStaticClassAtom = 0x0082;
-inline constexpr std::uint16_t kScrollBarClassAtom = 0x0084;
-
-// Item styles the two dialogs use.
-inline constexpr std::uint32_t kItemTabStop = 0x00010000;       // WS_TABSTOP
-inline constexpr std::uint32_t kItemPushButton = 0x0000;        // BS_PUSHBUTTON
-inline constexpr std::uint32_t kItemDefPushButton = 0x0001;     // BS_DEFPUSHBUTTON
-inline constexpr std::uint32_t kItemAutoCheckBox = 0x0003;      // BS_AUTOCHECKBOX
-inline constexpr std::uint32_t kItemLeftText = 0x0000;          // SS_LEFT
-inline constexpr std::uint32_t kItemHorzTopAlign = 0x0002;      // SBS_HORZ | SBS_TOPALIGN
+// The header's style: a pop-up with a caption, a system menu and a modal frame, in the
+// template's own font.
+inline constexpr std::uint32_t kDialogTemplateStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
+// Added to every item's own style.
+inline constexpr std::uint32_t kDialogItemBaseStyle = WS_CHILD | WS_VISIBLE;
 
 // Control identifiers of the two dialogs.
-inline constexpr std::uint16_t kIdOk = 1;
-inline constexpr std::uint16_t kIdCancel = 2;
+inline constexpr std::uint16_t kIdOk = IDOK;
+inline constexpr std::uint16_t kIdCancel = IDCANCEL;
 inline constexpr std::uint16_t kIdGo = 4;
 inline constexpr std::uint16_t kIdPlaySound = 5;
 inline constexpr std::uint16_t kIdSpeedBar = 6;
@@ -64,7 +54,7 @@ std::int16_t DesignToDialogUnits(int design, double scale);
 // One control, in dialog units.
 struct DialogLayoutItem {
   std::uint16_t Id = 0;
-  std::uint16_t ClassAtom = 0;
+  DialogControlClass Class = DialogControlClass::Static;
   std::uint32_t Style = 0;  // the item's own style; WS_CHILD | WS_VISIBLE are added when encoded
   AnsiString Text;
   std::int16_t X = 0;
@@ -85,7 +75,7 @@ struct DialogLayout {
 };
 
 // Adds an item laid out in design units (AddDialogItem).
-void AddDialogItem(DialogLayout& dialog, const DialogScale& scale, std::uint16_t id, std::uint16_t class_atom,
+void AddDialogItem(DialogLayout& dialog, const DialogScale& scale, std::uint16_t id, DialogControlClass control_class,
                    std::uint32_t style, AnsiString text, int x, int y, int width, int height);
 
 // Every line followed by a carriage return, concatenated.
