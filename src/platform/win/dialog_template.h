@@ -45,4 +45,9 @@ struct DialogTemplate {
 // no font (the dialog then uses the system's dialog font).
 std::optional<DialogTemplate> ParseDialogTemplate(std::span<const std::uint8_t> bytes);
 
+// UTF-16 to UTF-8 (an unpaired surrogate becomes U+FFFD) and back (a malformed
+// sequence becomes U+FFFD).
+std::string Utf16ToUtf8(std::u16string_view text);
+std::u16string Utf8ToUtf16(std::string_view text);
+
 }  // namespace velquora

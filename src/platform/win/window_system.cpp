@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "platform/gdi/canvas.h"
+#include "platform/win/window_records.h"
 
 namespace velquora {
 
@@ -53,23 +54,13 @@ char KeyCharacter(WPARAM virtual_key) {
   return 0;
 }
 
-struct TWindowSystem::Window {
-  TWindowClass Class;
-  TBitmap Surface;
-  bool Drawn = false;          // drawn on since it was last shown
-  TBitmap Shown;               // the picture as last shown
-  bool NativeGone = false;     // the back end's window no longer exists
-  bool Foreign = false;        // another program's window: never destroyed by us
-  bool Destroying = false;
-  std::vector<PaletteEntry> Palette;
-};
 
 TWindowSystem::TWindowSystem(std::unique_ptr<WindowBackend> backend) : backend_(std::move(backend)) {}
 
 TWindowSystem::~TWindowSystem() {
   // The procedures' owners may be gone by now: the native windows go without messages.
   for (const auto& [handle, window] : windows_) {
-    if (!window->NativeGone) backend_->Destroy(handle);
+    if (!window->NativeGone && !window->ControlState) backend_->Destroy(handle);
   }
   if (Installed() == this) Installed() = nullptr;
 }
@@ -125,7 +116,15 @@ WindowHandle TWindowSystem::CreateWindowEx(std::uint32_t ex_style, const std::st
   if (bounds.Width() <= 0 || bounds.Height() <= 0) return kNoWindow;
   const WindowHandle handle = backend_->Create(request);
   if (handle == kNoWindow || IsWindow(handle)) return kNoWindow;
-  return Install(found->second, handle, Rect{0, 0, bounds.Width(), bounds.Height()});
+  const WindowHandle installed = Install(found->second, handle, Rect{0, 0, bounds.Width(), bounds.Height()});
+  if (Window* window = Find(installed)) {
+    window->ScreenBounds = bounds;
+    if (const Window* parent_window = Find(parent); parent_window != nullptr && request.Kind == NativeWindowKind::Child) {
+      window->ScreenBounds = Bounds(parent_window->ScreenBounds.Left + bounds.Left,
+                                    parent_window->ScreenBounds.Top + bounds.Top, bounds.Width(), bounds.Height());
+    }
+  }
+  return installed;
 }
 
 WindowHandle TWindowSystem::AdoptForeignWindow(const std::string& class_name, WindowHandle foreign) {
@@ -140,7 +139,10 @@ WindowHandle TWindowSystem::AdoptForeignWindow(const std::string& class_name, Wi
   const WindowHandle handle = backend_->Create(request);
   if (handle == kNoWindow || IsWindow(handle)) return kNoWindow;
   const WindowHandle installed = Install(found->second, handle, *client);
-  if (Window* window = Find(installed)) window->Foreign = true;
+  if (Window* window = Find(installed)) {
+    window->Foreign = true;
+    window->ScreenBounds = *client;
+  }
   return installed;
 }
 
@@ -150,14 +152,18 @@ bool TWindowSystem::DestroyWindow(WindowHandle window) {
   found->Destroying = true;
   SendMessage(window, WM_DESTROY);
   std::erase_if(timers_, [window](const auto& entry) { return entry.first.first == window; });
+  DestroyControls(window);
   found = Find(window);
-  if (found != nullptr && !found->NativeGone) backend_->Destroy(window);
+  if (found != nullptr && !found->NativeGone && !found->ControlState) backend_->Destroy(window);
   windows_.erase(window);
   return true;
 }
 
 std::optional<Rect> TWindowSystem::GetClientRect(WindowHandle window) {
-  if (const Window* found = Find(window)) return found->Surface.BoundsRect();
+  if (const Window* found = Find(window)) {
+    if (found->ControlState) return Rect{0, 0, found->ControlState->Bounds.Width(), found->ControlState->Bounds.Height()};
+    return found->Surface.BoundsRect();
+  }
   return backend_->ClientRect(window);
 }
 
@@ -236,7 +242,10 @@ bool TWindowSystem::GetMessage(TMsg& message) {
     while (!queue_.empty()) {
       message = queue_.front();
       queue_.pop_front();
-      if (message.hwnd == kNoWindow || IsWindow(message.hwnd)) return true;
+      if (message.hwnd == kNoWindow || IsWindow(message.hwnd)) {
+        NoteInput(message);
+        return true;
+      }
     }
     if (quit_posted_) {
       quit_posted_ = false;
@@ -279,7 +288,7 @@ int TWindowSystem::ShowCursor(bool show) {
 
 void TWindowSystem::UpdateCursor() {
   for (const auto& [handle, window] : windows_) {
-    if (window->Foreign) continue;  // another program's window keeps its own cursor
+    if (window->Foreign || window->ControlState) continue;  // another program's window keeps its own cursor
     backend_->SetCursorVisible(handle, cursor_counter_ >= 0 && window->Class.Cursor != CursorShape::None);
   }
 }
@@ -336,7 +345,8 @@ std::vector<Rect> ChangedBands(const TBitmap& picture, const TBitmap& shown) {
 
 void TWindowSystem::PresentDrawnWindows() {
   for (const auto& [handle, window] : windows_) {
-    if (!window->Drawn || window->NativeGone) continue;
+    if (window->Dialog && window->Dialog->Dirty) PaintDialog(handle);
+    if (!window->Drawn || window->NativeGone || !window->Visible) continue;
     window->Drawn = false;
     const std::vector<Rect> changed = ChangedBands(window->Surface, window->Shown);
     if (changed.empty()) continue;

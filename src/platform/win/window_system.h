@@ -90,6 +90,9 @@ public:
   virtual void Raise(WindowHandle /*window*/) {}
   // The pointer's position on the screen; nullopt when it is not known.
   virtual std::optional<Point> CursorPosition() { return std::nullopt; }
+  // Where the window manager put the client area of a window of ours on the screen;
+  // nullopt when the back end does not know (the window system's own record counts).
+  virtual std::optional<Point> ClientOrigin(WindowHandle /*window*/) { return std::nullopt; }
   // The display's vertical resolution in dots per inch.
   virtual int Dpi() { return 96; }
 };
@@ -115,6 +118,12 @@ private:
   TBitmap* surface_;
   std::function<void()> on_release_;
 };
+
+// The window system's records of dialogs, their controls and fonts (private to its
+// sources).
+struct TDialogRecord;
+struct TDialogControlRecord;
+struct TFontRecord;
 
 class TWindowSystem {
 public:
@@ -247,10 +256,9 @@ public:
   bool DeleteObject(FontHandle font);
 
 private:
-  struct DialogState;
-  struct Control;
-  struct FontRecord;
-  friend class TDialogPainter;
+  using DialogState = TDialogRecord;
+  using Control = TDialogControlRecord;
+  using FontRecord = TFontRecord;
 
   struct Window;
   struct Timer {
@@ -265,6 +273,25 @@ private:
   std::optional<std::uint32_t> TimeToNextTimer();
   void PresentDrawnWindows();
   void UpdateCursor();
+  // Keeps the pointer's place and the keys held down from input leaving the queue.
+  void NoteInput(const TMsg& message);
+  std::optional<Point> ScreenOrigin(WindowHandle window);
+  void DestroyControls(WindowHandle dialog);
+  // Dialog internals (in the dialog sources).
+  DialogState* FindDialog(WindowHandle dialog);
+  Control* FindControl(WindowHandle control);
+  Control* FindDlgItem(WindowHandle dialog, int id);
+  LRESULT DialogWindowProcedure(WindowHandle dialog, UINT message, WPARAM w_param, LPARAM l_param);
+  LRESULT ControlProcedure(WindowHandle control, UINT message, WPARAM w_param, LPARAM l_param);
+  LRESULT CallDialogProcedure(WindowHandle dialog, UINT message, WPARAM w_param, LPARAM l_param);
+  void Invalidate(WindowHandle window);
+  void PaintDialog(WindowHandle dialog);
+  void DialogMouse(WindowHandle dialog, UINT message, Point point);
+  void MoveFocus(WindowHandle dialog, bool backwards);
+  void PressButton(WindowHandle control);
+  void SendScroll(WindowHandle control, WPARAM request, int position = 0);
+  WindowHandle DefaultButton(WindowHandle dialog);
+  const TTextFont* ControlFont(const Control& control);
 
   std::unique_ptr<WindowBackend> backend_;
   std::map<std::string, TWindowClass> classes_;
