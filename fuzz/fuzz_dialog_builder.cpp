@@ -4,12 +4,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/ansi_text.h"
 #include "core/random.h"
 #include "host/dialog_layout.h"
+#include "platform/win/dialog_template.h"
 
 namespace {
 
@@ -57,7 +59,24 @@ std::size_t ExpectedSize(const velquora::DialogLayout& dialog) {
 void Check(const velquora::DialogLayout& dialog) {
   const std::vector<std::uint8_t> bytes = velquora::EncodeDialogTemplate(dialog);
   if (bytes.size() != ExpectedSize(dialog)) std::abort();
-  if (bytes[8] != dialog.Items.size() || bytes[9] != 0) std::abort();
+  // The window system's parser reads back exactly what was laid out.
+  const std::optional<velquora::DialogTemplate> parsed = velquora::ParseDialogTemplate(bytes);
+  if (!parsed) std::abort();
+  if (parsed->Style != dialog.Style || parsed->Width != dialog.Width || parsed->Height != dialog.Height) std::abort();
+  if (parsed->Title != velquora::AnsiToTemplateText(dialog.Title)) std::abort();
+  if (parsed->FaceName != velquora::AnsiToTemplateText(dialog.FontName) || parsed->PointSize != dialog.FontSize) {
+    std::abort();
+  }
+  if (parsed->Items.size() != dialog.Items.size()) std::abort();
+  for (std::size_t i = 0; i < dialog.Items.size(); ++i) {
+    const velquora::DialogLayoutItem& laid = dialog.Items[i];
+    const velquora::DialogItemTemplate& read = parsed->Items[i];
+    if (read.Id != laid.Id || read.Class != laid.Class || read.Style != (laid.Style | velquora::kDialogItemBaseStyle) ||
+        read.X != laid.X || read.Y != laid.Y || read.Width != laid.Width || read.Height != laid.Height ||
+        read.Text != velquora::AnsiToTemplateText(laid.Text) || !read.CreationData.empty()) {
+      std::abort();
+    }
+  }
 }
 
 }  // namespace

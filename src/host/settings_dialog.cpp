@@ -1,10 +1,12 @@
 #include "host/settings_dialog.h"
 
 #include <optional>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "core/exceptions.h"
 #include "host/dialog_speed.h"
 #include "platform/system/shell_open.h"
 
@@ -44,13 +46,24 @@ private:
   WindowHandle& slot_;
 };
 
+// A modeless dialog of the template; kNoWindow when none can be made, also when its
+// window would be too large to hold (a scene may ask for a font of thousands of points).
+WindowHandle CreateDialogOrNone(TWindowSystem& windows, std::span<const std::uint8_t> layout, WindowHandle parent,
+                                DialogProcedure procedure) {
+  try {
+    return windows.CreateDialogIndirectParam(layout, parent, std::move(procedure), 0);
+  } catch (const Exception&) {
+    return kNoWindow;
+  }
+}
+
 // The pixel size of a probe dialog's 200 x 200 dialog units in a font; empty when the
 // probe cannot be made.
 std::optional<Rect> ProbeDialogPixels(TWindowSystem& windows, std::string_view font_name, std::int32_t font_size) {
   const std::vector<std::uint8_t> probe = EncodeDialogTemplate(ProbeDialogLayout(font_name, font_size));
   // The probe's style has no WS_VISIBLE: it is never shown.
-  const ScopedDialog dialog(windows, windows.CreateDialogIndirectParam(
-                                         probe, kNoWindow, [](WindowHandle, UINT, WPARAM, LPARAM) { return LRESULT{0}; }, 0));
+  const ScopedDialog dialog(windows, CreateDialogOrNone(windows, probe, kNoWindow,
+                                                        [](WindowHandle, UINT, WPARAM, LPARAM) { return LRESULT{0}; }));
   if (dialog.Get() == kNoWindow) return std::nullopt;
   Rect pixels{0, 0, kProbeUnits, kProbeUnits};
   if (!windows.MapDialogRect(dialog.Get(), pixels)) return std::nullopt;
@@ -214,8 +227,8 @@ void ShowSettingsDialog(HostState& host, DialogServices& services) {
   const TVelquoraScene& scene = *host.Scene;
   const DialogScale scale = MeasureDialogScale(windows, scene.SettingsFontName, scene.SettingsFontSize);
   std::vector<std::uint8_t> layout = EncodeDialogTemplate(SettingsDialogLayout(scene, scale));
-  const ScopedDialog dialog(windows, windows.CreateDialogIndirectParam(
-                                         layout, kNoWindow, SettingsDialogProcedure(host, services), 0));
+  const ScopedDialog dialog(windows,
+                            CreateDialogOrNone(windows, layout, kNoWindow, SettingsDialogProcedure(host, services)));
   layout = {};  // the template is not needed once the dialog exists
   if (dialog.Get() == kNoWindow) return;
   const ScopedHandle saver_window(host.SaverWindow, dialog.Get());
@@ -231,8 +244,7 @@ void ShowAboutDialog(HostState& host, DialogServices& services, WindowHandle par
   const TVelquoraScene& scene = *host.Scene;
   const DialogScale scale = MeasureDialogScale(windows, scene.AboutFontName, scene.AboutFontSize);
   std::vector<std::uint8_t> layout = EncodeDialogTemplate(AboutDialogLayout(scene, scale));
-  const ScopedDialog dialog(
-      windows, windows.CreateDialogIndirectParam(layout, parent, AboutDialogProcedure(windows, scene), 0));
+  const ScopedDialog dialog(windows, CreateDialogOrNone(windows, layout, parent, AboutDialogProcedure(windows, scene)));
   layout = {};
   if (dialog.Get() == kNoWindow) return;
   // Cleared before the dialog goes (members go in reverse order).
