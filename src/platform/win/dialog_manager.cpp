@@ -21,6 +21,7 @@ constexpr TColor kWindow = RGB(0xFF, 0xFF, 0xFF);
 
 constexpr int kScrollBarSize = 16;  // height of a top-aligned bar, width of its arrows and thumb
 constexpr int kCheckBoxSize = 13;
+constexpr int kMaxDialogPixels = 4096;
 constexpr WPARAM kButtonClicked = 0;  // BN_CLICKED, the high word of WM_COMMAND's wParam
 constexpr std::uint32_t kButtonType = 0xF;
 
@@ -226,7 +227,9 @@ bool TWindowSystem::SetWindowPos(WindowHandle window, int x, int y, int cx, int 
     bounds = Bounds(origin->X, origin->Y, bounds.Width(), bounds.Height());
   }
   if ((flags & SWP_NOMOVE) == 0) bounds = Bounds(x, y, bounds.Width(), bounds.Height());
-  if ((flags & SWP_NOSIZE) == 0 && cx > 0 && cy > 0) bounds = Bounds(bounds.Left, bounds.Top, cx, cy);
+  if ((flags & SWP_NOSIZE) == 0 && cx > 0 && cy > 0) {
+    bounds = Bounds(bounds.Left, bounds.Top, std::min(cx, kMaxDialogPixels), std::min(cy, kMaxDialogPixels));
+  }
   found->ScreenBounds = bounds;
   if (bounds.Width() != found->Surface.Width() || bounds.Height() != found->Surface.Height()) {
     found->Surface = TBitmap(bounds.Width(), bounds.Height());
@@ -394,6 +397,7 @@ void TWindowSystem::DestroyControls(WindowHandle dialog) {
   if (found == nullptr || !found->Dialog) return;
   const std::vector<WindowHandle> controls = found->Dialog->Controls;
   for (const WindowHandle control : controls) windows_.erase(control);
+  fonts_.erase(found->Dialog->FontId);
 }
 
 WindowHandle TWindowSystem::CreateDialogIndirectParam(std::span<const std::uint8_t> dialog_template,
@@ -418,7 +422,11 @@ WindowHandle TWindowSystem::CreateDialogIndirectParam(std::span<const std::uint8
       origin = Point{origin.X + parent_origin->X, origin.Y + parent_origin->Y};
     }
   }
-  const Rect bounds = Bounds(origin.X, origin.Y, std::max(map_x(parsed->Width), 1), std::max(map_y(parsed->Height), 1));
+  // A dialog larger than any screen is refused before its picture is allocated.
+  const int width = std::max(map_x(parsed->Width), 1);
+  const int height = std::max(map_y(parsed->Height), 1);
+  if (width > kMaxDialogPixels || height > kMaxDialogPixels) return kNoWindow;
+  const Rect bounds = Bounds(origin.X, origin.Y, width, height);
   NativeWindowRequest request;
   request.Kind = NativeWindowKind::Dialog;
   request.Parent = parent;
@@ -450,6 +458,7 @@ WindowHandle TWindowSystem::CreateDialogIndirectParam(std::span<const std::uint8
   UpdateCursor();
   const FontHandle dialog_font = next_font_++;
   fonts_[dialog_font] = font;
+  FindDialog(handle)->FontId = dialog_font;
 
   TWindowClass control_class;
   control_class.ClassName = "control";
@@ -984,8 +993,8 @@ void TWindowSystem::PaintDialog(WindowHandle dialog) {
         };
         const Rect track = at(parts.Track);
         // The track: a fine chequer of white and face grey.
-        for (int y = track.Top; y < track.Bottom; ++y) {
-          for (int x = track.Left; x < track.Right; ++x) {
+        for (int y = std::max(track.Top, 0); y < std::min(track.Bottom, picture.Height()); ++y) {
+          for (int x = std::max(track.Left, 0); x < std::min(track.Right, picture.Width()); ++x) {
             picture.SetPixel(x, y, ((x + y) & 1) == 0 ? kHighlight : kFace);
           }
         }

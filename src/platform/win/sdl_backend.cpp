@@ -3,6 +3,7 @@
 #include <SDL.h>
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>
+#include <X11/Xresource.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -138,6 +139,68 @@ public:
     if (!rects.empty()) SDL_UpdateWindowSurfaceRects(found->second.Sdl, rects.data(), static_cast<int>(rects.size()));
   }
 
+  void Show(WindowHandle window, bool visible) override {
+    const auto found = windows_.find(window);
+    if (found == windows_.end()) return;
+    if (visible) {
+      SDL_ShowWindow(found->second.Sdl);
+      found->second.Shown = nullptr;  // the next picture goes whole
+    } else {
+      SDL_HideWindow(found->second.Sdl);
+    }
+  }
+
+  void Move(WindowHandle window, const Rect& bounds) override {
+    const auto found = windows_.find(window);
+    if (found == windows_.end()) return;
+    SDL_SetWindowPosition(found->second.Sdl, bounds.Left, bounds.Top);
+    int width = 0;
+    int height = 0;
+    SDL_GetWindowSize(found->second.Sdl, &width, &height);
+    if (width != bounds.Width() || height != bounds.Height()) {
+      SDL_SetWindowSize(found->second.Sdl, bounds.Width(), bounds.Height());
+      found->second.Shown = nullptr;
+    }
+  }
+
+  void Raise(WindowHandle window) override {
+    if (const auto found = windows_.find(window); found != windows_.end()) SDL_RaiseWindow(found->second.Sdl);
+  }
+
+  std::optional<Point> CursorPosition() override {
+    int x = 0;
+    int y = 0;
+    SDL_GetGlobalMouseState(&x, &y);
+    return Point{x, y};
+  }
+
+  std::optional<Point> ClientOrigin(WindowHandle window) override {
+    const auto found = windows_.find(window);
+    if (found == windows_.end() || found->second.Foreign || found->second.CreatedHere) return std::nullopt;
+    int x = 0;
+    int y = 0;
+    SDL_GetWindowPosition(found->second.Sdl, &x, &y);
+    return Point{x, y};
+  }
+
+  // Xft.dpi from the X resource database when it is set, else 96.
+  int Dpi() override {
+    const char* resources = XResourceManagerString(watcher_);
+    if (resources == nullptr) return 96;
+    XrmInitialize();
+    XrmDatabase database = XrmGetStringDatabase(resources);
+    if (database == nullptr) return 96;
+    int dpi = 96;
+    char* type = nullptr;
+    XrmValue value{};
+    if (XrmGetResource(database, "Xft.dpi", "Xft.Dpi", &type, &value) == True && value.addr != nullptr) {
+      const double parsed = std::strtod(value.addr, nullptr);
+      if (parsed >= 24 && parsed <= 960) dpi = static_cast<int>(parsed + 0.5);
+    }
+    XrmDestroyDatabase(database);
+    return dpi;
+  }
+
   void SetCursorVisible(WindowHandle /*window*/, bool visible) override {
     SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
   }
@@ -259,7 +322,9 @@ private:
     switch (event.type) {
       case SDL_KEYDOWN: window_id = event.key.windowID; break;
       case SDL_MOUSEMOTION: window_id = event.motion.windowID; break;
-      case SDL_MOUSEBUTTONDOWN: window_id = event.button.windowID; break;
+      case SDL_MOUSEBUTTONDOWN:
+      case SDL_MOUSEBUTTONUP: window_id = event.button.windowID; break;
+      case SDL_KEYUP: window_id = event.key.windowID; break;
       case SDL_WINDOWEVENT: window_id = event.window.windowID; break;
       default: return;
     }
@@ -276,8 +341,17 @@ private:
       const bool alt = (event.key.keysym.mod & KMOD_ALT) != 0 || event.key.keysym.sym == SDLK_LALT ||
                        event.key.keysym.sym == SDLK_RALT || event.key.keysym.sym == SDLK_F10;
       input.push_back(TMsg{handle, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, VirtualKey(event.key.keysym.sym), 0});
+    } else if (event.type == SDL_KEYUP) {
+      // Only the modifiers' releases matter (Shift+Tab in dialogs).
+      const WPARAM key = VirtualKey(event.key.keysym.sym);
+      if (key == VK_SHIFT || key == VK_CONTROL || key == VK_MENU) input.push_back(TMsg{handle, WM_KEYUP, key, 0});
     } else if (event.type == SDL_MOUSEMOTION) {
-      input.push_back(TMsg{handle, WM_MOUSEMOVE, 0, MakePointParam(event.motion.x, event.motion.y)});
+      const WPARAM buttons = (event.motion.state & SDL_BUTTON_LMASK) != 0 ? MK_LBUTTON : 0;
+      input.push_back(TMsg{handle, WM_MOUSEMOVE, buttons, MakePointParam(event.motion.x, event.motion.y)});
+    } else if (event.type == SDL_MOUSEBUTTONUP) {
+      if (event.button.button == SDL_BUTTON_LEFT) {
+        input.push_back(TMsg{handle, WM_LBUTTONUP, 0, MakePointParam(event.button.x, event.button.y)});
+      }
     } else if (event.type == SDL_MOUSEBUTTONDOWN) {
       const UINT message = event.button.button == SDL_BUTTON_RIGHT    ? WM_RBUTTONDOWN
                            : event.button.button == SDL_BUTTON_MIDDLE ? WM_MBUTTONDOWN
@@ -329,6 +403,8 @@ std::unique_ptr<WindowBackend> OpenDisplayBackend() {
   // may route them through a software OpenGL renderer at many times the cost.
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   SDL_SetHint(SDL_HINT_GRAB_KEYBOARD, "1");
+  // A dialog's close button asks its procedure; it must not end the program by itself.
+  SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     XCloseDisplay(watcher);
     return nullptr;

@@ -39,6 +39,7 @@ struct TDialogRecord {
   DialogProcedure Procedure;
   DialogBaseUnits Units;
   std::shared_ptr<TFontRecord> Font;  // the template's font
+  FontHandle FontId = kNoFont;         // its handle, freed with the dialog
   std::vector<WindowHandle> Controls;  // in template order (the tab order)
   WindowHandle Focus = kNoWindow;
   WindowHandle Captured = kNoWindow;  // the control the left button went down on

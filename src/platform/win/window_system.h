@@ -212,7 +212,8 @@ public:
   // Dialogs from in-memory templates, with button, static-text and scroll-bar controls
   // that live inside the dialog's window (their handles are not native windows).
   //
-  // Creates a modeless dialog: parses the template (kNoWindow when it is malformed),
+  // Creates a modeless dialog: parses the template (kNoWindow when it is malformed or
+  // its client area would be wider or higher than 4096 pixels),
   // makes the decorated window (client area from the template's size in dialog units),
   // the controls, sends WM_SETFONT to each control and WM_INITDIALOG (lParam =
   // init_param) to the procedure. Shown at once only with WS_VISIBLE in the template's
