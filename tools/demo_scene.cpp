@@ -363,9 +363,24 @@ SceneSpec DemoScene() {
   scene.FrameFillColor = RGB(30, 30, 40);
   scene.CornerDiameter = 48;
   scene.SettingsCaption = "Demo scene settings";
-  scene.SettingsInfoLines = {"Demo scene", "Pictures drawn by the demo writer"};
+  scene.SpeedLabel = "Playing speed:";
+  scene.SettingsInfoLines = {"Demo scene 1.0", "Every picture is drawn by the demo writer."};
+  scene.SupportLabel = "Questions and bug reports:";
+  scene.SupportLink = "https://example.org/velquora/support";
+  scene.SettingsNoteLines = {"Sky, clouds, sun, balls, kite,", "fish, lamp, crate, star,", "bubbles and sparks."};
+  scene.ShowGoButton = true;
+  scene.ShowAboutButton = true;
+  scene.SettingsFontName = "MS Sans Serif";
+  scene.SettingsFontSize = 8;
   scene.AboutCaption = "About the demo scene";
-  scene.AboutLines = {"Demo scene"};
+  scene.AboutLines = {"Demo scene 1.0", "", "A sample of what a Velquora scene can hold:",
+                      "a painted background, sprites on paths and effects."};
+  scene.AboutLabel = "Home page:";
+  scene.AboutLink = "https://example.org/velquora/";
+  scene.AboutNoteLines = {"Thank you for watching."};
+  scene.AboutShowGoButton = true;
+  scene.AboutFontName = "MS Sans Serif";
+  scene.AboutFontSize = 8;
   return scene;
 }
 

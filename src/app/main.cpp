@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/record.h"
+#include "app/dialog_dump.h"
 #include "app/scene_dump.h"
 #include "app/thumbnail.h"
 #include "app/tool_options.h"
@@ -79,6 +80,15 @@ int RunRecordMode(const std::string& saver_path, const velquora::ToolOptions& op
   return velquora::RunRecord(saver_path, record, std::cerr);
 }
 
+// --dump-dialog: at the display's resolution when there is a display, else 96 dpi.
+int RunDialogDumpMode(const std::string& saver_path, const std::string& which) {
+  int dpi = 96;
+  if (std::unique_ptr<velquora::WindowBackend> display = velquora::OpenDisplayBackend()) dpi = display->Dpi();
+  return velquora::RunDialogDump(saver_path,
+                                 which == "about" ? velquora::DumpedDialog::About : velquora::DumpedDialog::Settings,
+                                 dpi, std::cout);
+}
+
 int RunHeadless(const std::string& saver_path, const velquora::ToolOptions& options) {
   velquora::TSaverSettings settings(velquora::ProcessRegistry(), velquora::ScenePlayerFailed);  // the user's durable registry
   velquora::HeadlessFrontEnd front_end(std::cerr);
@@ -138,6 +148,7 @@ int main(int argc, char** argv) {
   const std::string saver_path =
       options.SaverFile ? *options.SaverFile : velquora::RunningProgramPath(argc > 0 ? argv[0] : "");
   if (options.DumpScene) return velquora::RunSceneDump(saver_path, options.Size, std::cout);
+  if (options.DumpDialog) return RunDialogDumpMode(saver_path, *options.DumpDialog);
   if (options.TraceSteps || options.RenderDirectory) return RunPlaybackMode(saver_path, options);
   if (options.Thumbnail) return velquora::RunThumbnail(saver_path, *options.Thumbnail, options.Size);
   if (options.RecordFile) return RunRecordMode(saver_path, options);

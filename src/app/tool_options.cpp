@@ -96,6 +96,12 @@ ToolOptions ParseToolOptions(std::span<const std::string> arguments) {
       if (!options.CodePage) throw EToolOptionError("--codepage needs a number, not \"" + value + "\"");
     } else if (option == "--dump-scene") {
       options.DumpScene = true;
+    } else if (option == "--dump-dialog") {
+      const std::string& value = cursor.TakeValue(option);
+      if (value != "settings" && value != "about") {
+        throw EToolOptionError("--dump-dialog needs settings or about, not \"" + value + "\"");
+      }
+      options.DumpDialog = value;
     } else if (option == "--trace") {
       options.TraceSteps = ParseCount(option, cursor.TakeValue(option), 0);
     } else if (option == "--render") {
@@ -150,6 +156,13 @@ Options, before the saver's own switches:
                  one JSON object: the load facts, every field of the loaded scene
                  (background, dialog texts, pictures, audio files, sprites) and
                  Checksum {Stored, Computed, Ok}; exit status 1 when the load failed
+  --dump-dialog settings|about
+                 load the scene and print the settings or about dialog as one JSON
+                 object: ScaleX, ScaleY, Title, FontSize, FontName, Style, Width,
+                 Height (dialog units), Items (Id, Class, Style, Text, X, Y, Width,
+                 Height, PixelRect [l, t, r, b] in the client area at the display's
+                 resolution, 96 dpi without one) and TemplateHex (the template's
+                 bytes); needs no display; exit status 1 when the load failed
   --trace N      load the scene at --size, restart it and play N Steps headless,
                  printing after each Step one JSON line: StepCount, CurrentTick,
                  CyclesDone, RunsLeft, Dirty (the merged dirty rectangles) and every
@@ -192,9 +205,10 @@ Every saver mode checks the file's checksum (a damaged file asks whether to go o
 without a display the question goes to stderr and is answered No) and deletes leftover
 temporary files; the full-screen and settings modes load the scene to validate it.
 With a display (an X11 $DISPLAY) the full-screen modes play in a window that covers
-the screen and the preview plays inside window N; without one they say so on stderr.
-The settings dialog and the password change are not available yet. The saver's own
-modes always exit with status 0.
+the screen, the preview plays inside window N and /C and PR show the settings dialog
+(OK stores the speed and the sound switch, in /C only); without one they say so on
+stderr. The password change is not available on this system. The saver's own modes
+always exit with status 0.
 )";
 }
 

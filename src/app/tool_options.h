@@ -5,6 +5,7 @@
 //   --size WxH     screen size for headless and tool modes (default 640x480)
 //   --codepage N   code page of the scene's texts (1252 or 1251)
 //   --dump-scene   check and load the scene, print it as one JSON object
+//   --dump-dialog settings|about   load the scene, print that dialog's template as JSON
 //   --trace N      load, restart and play N Steps headless, one JSON line per Step
 //   --render DIR --ticks N [--every K]   the same run, a PNG of every K-th Step in DIR
 //   --record FILE [--ticks N | --seconds S] [--fps F]   a video of the scene
@@ -37,6 +38,7 @@ struct ToolOptions {
   ScreenSize Size;
   std::optional<int> CodePage;
   bool DumpScene = false;
+  std::optional<std::string> DumpDialog;     // --dump-dialog settings|about
   std::optional<std::int32_t> TraceSteps;    // --trace N
   std::optional<std::string> RenderDirectory;  // --render DIR
   std::optional<std::int32_t> RenderTicks;   // --ticks N

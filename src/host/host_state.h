@@ -35,6 +35,8 @@ struct HostState {
   std::vector<std::string> Arguments;             // the saver's arguments 1, 2, ...
   std::unique_ptr<TVelquoraScene> Scene;          // the one scene, owned
   WindowHandle SaverWindow = kNoWindow;           // the saver window or the open settings dialog
+  WindowHandle AboutDialog = kNoWindow;           // the about dialog while it is open; the saver
+                                                  // window ignores every message meanwhile
   Rect PreviewRect;                               // preview only: client rectangle of the host window
   ClassCursor SaverClassCursor = ClassCursor::None;
 

@@ -7,6 +7,7 @@
 #include "host/preview.h"
 #include "host/saver_window.h"
 #include "host/scene_load.h"
+#include "host/settings_dialog.h"
 #include "platform/system/module_loader.h"
 
 namespace velquora {
@@ -25,7 +26,7 @@ bool HeadlessFrontEnd::RunPreview(HostState& /*host*/, WindowHandle parent) {
 
 void HeadlessFrontEnd::RunSettingsDialog(HostState& host) {
   notes_ << "velquora-saver: " << HostModeName(host.Mode)
-         << " mode: the scene loads, but this build has no settings dialog\n";
+         << " mode: the scene loads, but there is no display to show the settings dialog on (is DISPLAY set?)\n";
 }
 
 void HeadlessFrontEnd::ChangePassword(HostState& host) {
@@ -46,7 +47,16 @@ WindowFrontEnd::WindowFrontEnd(TWindowSystem& windows, HostSettings& settings, T
 SaverWindowServices WindowFrontEnd::Services() {
   SaverWindowServices services{windows_, {}, scene_.Step, password_, {}};
   services.LoadScene = [this](HostState& host) { LoadSceneAndSettings(host, settings_); };
+  services.ShowAbout = [this](HostState& host, WindowHandle parent) {
+    DialogServices dialogs{windows_, settings_};
+    ShowAboutDialog(host, dialogs, parent);
+  };
   return services;
+}
+
+void WindowFrontEnd::RunSettingsDialog(HostState& host) {
+  DialogServices dialogs{windows_, settings_};
+  ShowSettingsDialog(host, dialogs);
 }
 
 bool WindowFrontEnd::RunFullScreen(HostState& host) {

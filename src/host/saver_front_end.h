@@ -54,17 +54,18 @@ struct SceneOperations {
 // started" or "last sound NAME" (the file the player was last given).
 std::string SoundReport(const TVelquoraScene& scene);
 
-// Plays the full-screen and preview modes in windows of a window system. With embed
-// set, the full-screen modes play into that window of another program (a screen-saver
-// daemon's window or the root window) at its size instead of opening their own. The
-// settings dialog and the password change are left to the headless notes.
+// Plays the full-screen and preview modes in windows of a window system and shows the
+// settings dialog (and Program mode's about dialog on closing) in its dialogs. With
+// embed set, the full-screen modes play into that window of another program (a
+// screen-saver daemon's window or the root window) at its size instead of opening
+// their own. The password change is left to the headless notes.
 class WindowFrontEnd : public SaverFrontEnd {
 public:
   WindowFrontEnd(TWindowSystem& windows, HostSettings& settings, TSaverPassword* password, SceneOperations scene,
                  std::ostream& notes, WindowHandle embed = kNoWindow);
   bool RunFullScreen(HostState& host) override;
   bool RunPreview(HostState& host, WindowHandle parent) override;
-  void RunSettingsDialog(HostState& host) override { headless_.RunSettingsDialog(host); }
+  void RunSettingsDialog(HostState& host) override;
   void ChangePassword(HostState& host) override { headless_.ChangePassword(host); }
 
   // After a window closes, write "velquora-saver: played N steps" and the state of the

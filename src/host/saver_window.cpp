@@ -32,7 +32,7 @@ bool TSaverWindow::EndsOnAnyInput() const {
 }
 
 LRESULT TSaverWindow::WindowProc(WindowHandle window, UINT message, WPARAM w_param, LPARAM l_param) {
-  if (AboutDialogOpen) return 0;
+  if (host_.AboutDialog != kNoWindow) return 0;  // the about dialog's own loop runs
   TWindowSystem& windows = services_.Windows;
   switch (message) {
     case WM_CREATE:
@@ -95,9 +95,7 @@ void TSaverWindow::OnCreate(WindowHandle window) {
 void TSaverWindow::OnDestroy(WindowHandle window) {
   services_.Windows.KillTimer(window, kAllowanceTimer);
   if (Is(HostMode::Program) && host_.Scene && host_.Scene->ShowAboutOnExit && services_.ShowAbout) {
-    AboutDialogOpen = true;
-    services_.ShowAbout(host_, window);
-    AboutDialogOpen = false;
+    services_.ShowAbout(host_, window);  // sets host_.AboutDialog while it is open
   }
   services_.Windows.PostQuitMessage(0);
 }

@@ -56,7 +56,6 @@ public:
 
   bool FirstTickDone = false;                       // the first frame tick has loaded the scene
   std::int32_t MouseAllowance = kInitialMouseAllowance;  // motion messages still ignored in Run mode
-  bool AboutDialogOpen = false;                     // every message is ignored while the about dialog shows
   TBitmap PreviewBitmap;                            // Preview: the picture the scene draws into
   int LowResourceMessagesShown = 0;                 // low-resources boxes shown (never more than one)
 

@@ -56,9 +56,18 @@ TEST(ToolOptions, BadUsageIsRefusedWithAReason) {
   }
 }
 
+TEST(ToolOptions, DumpDialogTakesSettingsOrAbout) {
+  EXPECT_EQ(Parse({"--dump-dialog", "settings"}).DumpDialog, "settings");
+  EXPECT_EQ(Parse({"--dump-dialog", "about", "--saver", "f"}).DumpDialog, "about");
+  EXPECT_FALSE(Parse({"/c"}).DumpDialog.has_value());
+  EXPECT_THROW(Parse({"--dump-dialog"}), EToolOptionError);
+  EXPECT_THROW(Parse({"--dump-dialog", "Settings"}), EToolOptionError);
+  EXPECT_THROW(Parse({"--dump-dialog", "password"}), EToolOptionError);
+}
+
 TEST(ToolOptions, HelpListsEveryOption) {
   const std::string help = ToolOptionsHelp();
-  for (const char* option : {"--saver FILE", "--seed N", "--size WxH", "--codepage N", "--dump-scene", "--help"}) {
+  for (const char* option : {"--saver FILE", "--seed N", "--size WxH", "--codepage N", "--dump-scene", "--dump-dialog settings|about", "--help"}) {
     EXPECT_NE(help.find(option), std::string::npos) << option;
   }
   for (const char* saver_switch : {"/S", "/P", "/C", "/A", "PR", "SP"}) {

@@ -24,12 +24,11 @@
 #include "host/scene_load.h"
 #include "host/settings.h"
 #include "host_test_support.h"
+#include "xvfb_support.h"
 #include "platform/gdi/canvas.h"
 #include "platform/registry/registry.h"
 #include "platform/registry/registry_store.h"
 #include "platform/win/x11_client.h"
-
-extern char** environ;
 
 namespace velquora {
 namespace {
@@ -37,84 +36,14 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
+using testing::Eventually;
+using testing::FindInPath;
+using testing::Process;
 using testing::TestDirectory;
+using testing::VirtualDisplay;
 
 constexpr int kScreenWidth = 640;
 constexpr int kScreenHeight = 480;
-
-std::optional<fs::path> FindInPath(const std::string& name) {
-  const char* path = std::getenv("PATH");
-  std::stringstream directories(path != nullptr ? path : "/usr/bin:/bin");
-  std::string directory;
-  while (std::getline(directories, directory, ':')) {
-    const fs::path candidate = fs::path(directory) / name;
-    if (access(candidate.c_str(), X_OK) == 0) return candidate;
-  }
-  return std::nullopt;
-}
-
-// A child process with its own environment; killed if still running at the end.
-class Process {
-public:
-  // fd_3, when given, becomes the child's descriptor 3.
-  Process(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
-          const fs::path& output = "/dev/null", int fd_3 = -1) {
-    std::vector<char*> argv;
-    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    std::vector<char*> envp;
-    for (const std::string& entry : environment) envp.push_back(const_cast<char*>(entry.c_str()));
-    envp.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    if (fd_3 >= 0) posix_spawn_file_actions_adddup2(&actions, fd_3, 3);
-    if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) pid_ = -1;
-    posix_spawn_file_actions_destroy(&actions);
-  }
-  ~Process() {
-    if (pid_ > 0 && !exit_code_) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-    }
-  }
-  Process(const Process&) = delete;
-  Process& operator=(const Process&) = delete;
-
-  bool Started() const { return pid_ > 0; }
-  bool Running() {
-    if (exit_code_ || pid_ <= 0) return false;
-    int status = 0;
-    if (waitpid(pid_, &status, WNOHANG) != pid_) return true;
-    exit_code_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    return false;
-  }
-  // The exit code once the process ended within the time; empty otherwise.
-  std::optional<int> WaitFor(std::chrono::milliseconds limit) {
-    const auto end = Clock::now() + limit;
-    while (Running() && Clock::now() < end) std::this_thread::sleep_for(10ms);
-    return exit_code_;
-  }
-  void Signal(int signal) {
-    if (Running()) kill(pid_, signal);
-  }
-
-private:
-  pid_t pid_ = -1;
-  std::optional<int> exit_code_;
-};
-
-// Polls until the check holds or the time is up.
-template <typename Check>
-bool Eventually(Check check, std::chrono::milliseconds limit = 4000ms) {
-  const auto end = Clock::now() + limit;
-  while (Clock::now() < end) {
-    if (check()) return true;
-    std::this_thread::sleep_for(20ms);
-  }
-  return check();
-}
 
 int DistinctColors(const TBitmap& picture) {
   std::set<TColor> colors;
@@ -150,43 +79,16 @@ TBitmap RenderOffScreen(const fs::path& saver, int width, int height) {
 // One Xvfb for the whole suite, on a display number nobody uses.
 class DisplayTest : public ::testing::Test {
 protected:
-  // Xvfb picks a free display number itself and writes it to descriptor 3, so that test
-  // programs running side by side never race for one.
-  static void SetUpTestSuite() {
-    const std::optional<fs::path> xvfb = FindInPath("Xvfb");
-    if (!xvfb) return;
-    int number_pipe[2];
-    if (pipe2(number_pipe, O_CLOEXEC) != 0) return;
-    server_ = new Process({xvfb->string(), "-displayfd", "3", "-screen", "0", "640x480x24", "-nolisten", "tcp",
-                           "-noreset"},
-                          {"PATH=/usr/bin:/bin"}, "/dev/null", number_pipe[1]);
-    close(number_pipe[1]);
-    std::string number;
-    pollfd readable{number_pipe[0], POLLIN, 0};
-    char digit = 0;
-    while (poll(&readable, 1, 5000) > 0 && read(number_pipe[0], &digit, 1) == 1 && digit != '\n') number += digit;
-    close(number_pipe[0]);
-    if (!number.empty()) {
-      display_ = new std::string(":" + number);
-      if (Eventually([] { return TX11Client::Connect(*display_) != nullptr; }, 5000ms)) return;
-    }
-    TearDownTestSuite();
-  }
+  static void SetUpTestSuite() { display_ = VirtualDisplay::Start().release(); }
   static void TearDownTestSuite() {
-    if (server_ != nullptr) {
-      server_->Signal(SIGTERM);  // lets it remove its socket and lock file
-      server_->WaitFor(3000ms);
-    }
-    delete server_;
     delete display_;
-    server_ = nullptr;
     display_ = nullptr;
   }
 
   void SetUp() override {
     if (FindInPath("Xvfb") == std::nullopt) GTEST_SKIP() << "Xvfb is not installed";
-    ASSERT_NE(server_, nullptr) << "Xvfb did not start";
-    client_ = TX11Client::Connect(*display_);
+    ASSERT_NE(display_, nullptr) << "Xvfb did not start";
+    client_ = TX11Client::Connect(display_->Name());
     ASSERT_NE(client_, nullptr);
     // A painted background with a border around a centred picture: still, so that the
     // screen must equal the render whatever tick it shows.
@@ -200,22 +102,7 @@ protected:
     saver_ = dir_.Write("scene.scr", saver_bytes_);
   }
 
-  std::vector<std::string> Environment() const {
-    // Under LeakSanitizer, what the display libraries keep for good is not the program's.
-    std::string leak_options = "LSAN_OPTIONS=suppressions=" VELQUORA_TEST_FILES "/lsan/display_libraries.supp";
-    std::vector<std::string> environment = {"DISPLAY=" + *display_, "XDG_CONFIG_HOME=" + dir_.Path().string()};
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-      const std::string text = *entry;
-      if (text.starts_with("LSAN_OPTIONS=")) {
-        leak_options += ":" + text.substr(text.find('=') + 1);
-      } else if (!text.starts_with("DISPLAY=") && !text.starts_with("XDG_CONFIG_HOME=") &&
-                 !text.starts_with("XSCREENSAVER_WINDOW=")) {
-        environment.push_back(text);
-      }
-    }
-    environment.push_back(leak_options);
-    return environment;
-  }
+  std::vector<std::string> Environment() const { return display_->ProgramEnvironment(dir_.Path()); }
 
   std::unique_ptr<Process> Start(const std::vector<std::string>& saver_arguments) {
     std::vector<std::string> arguments = {VELQUORA_SAVER_PROGRAM, "--report-steps", "--saver", saver_.string()};
@@ -246,26 +133,10 @@ protected:
     return at == std::string::npos ? -1 : std::atoi(output.c_str() + at + marker.size());
   }
 
-  void MovePointer(int x, int y) const {
-    const std::string command =
-        "DISPLAY=" + *display_ + " xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) + " >/dev/null 2>&1";
-    ASSERT_EQ(std::system(command.c_str()), 0) << command;
-  }
+  void MovePointer(int x, int y) const { ASSERT_TRUE(display_->MovePointer(x, y)); }
+  std::string XDoTool(const std::string& arguments) const { return display_->XDoTool(arguments); }
 
-  // Runs xdotool on the test's display; its output.
-  std::string XDoTool(const std::string& arguments) const {
-    const std::string command = "DISPLAY=" + *display_ + " xdotool " + arguments + " 2>/dev/null";
-    std::string output;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-      char buffer[256];
-      while (fgets(buffer, sizeof buffer, pipe) != nullptr) output += buffer;
-      pclose(pipe);
-    }
-    return output;
-  }
-
-  static inline Process* server_ = nullptr;
-  static inline std::string* display_ = nullptr;
+  static inline VirtualDisplay* display_ = nullptr;
   TestDirectory dir_;
   fs::path saver_;
   std::vector<std::uint8_t> saver_bytes_;

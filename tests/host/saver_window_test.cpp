@@ -19,6 +19,7 @@ namespace velquora {
 namespace {
 
 constexpr TColor kSceneColor = RGB(30, 160, 90);
+constexpr WindowHandle kAboutDialog = 0xAB0;  // stands for the open about dialog
 
 // A saver window over the headless back end. The scene's load and Step are stand-ins
 // that count their calls; Step paints the whole target in one colour.
@@ -51,7 +52,9 @@ protected:
     services.ShowAbout = [this](HostState&, WindowHandle parent) {
       about_parents_.push_back(parent);
       // Messages that reach the window while the dialog shows are ignored.
+      host_.AboutDialog = kAboutDialog;
       windows_->SendMessage(window_, WM_TIMER, kFrameTimer);
+      host_.AboutDialog = kNoWindow;
     };
     return services;
   }
@@ -390,7 +393,7 @@ TEST_F(SaverWindowTest, ProgramModeShowsTheAboutDialogOnClosingAndStandsStillMea
   Send(WM_CLOSE);
   EXPECT_EQ(about_parents_, std::vector<WindowHandle>{window_});
   EXPECT_EQ(steps_, 0);  // the tick sent while the dialog showed did nothing
-  EXPECT_FALSE(saver_->AboutDialogOpen);
+  EXPECT_EQ(host_.AboutDialog, kNoWindow);
 }
 
 TEST_F(SaverWindowTest, OnlyProgramModeShowsTheAboutDialog) {
@@ -402,7 +405,7 @@ TEST_F(SaverWindowTest, OnlyProgramModeShowsTheAboutDialog) {
 
 TEST_F(SaverWindowTest, WhileTheAboutDialogIsOpenEveryMessageIsIgnored) {
   Create(HostMode::Program);
-  saver_->AboutDialogOpen = true;
+  host_.AboutDialog = kAboutDialog;
   EXPECT_EQ(Send(WM_SYSCOMMAND, SC_CLOSE), 0);
   Send(WM_KEYDOWN, 'A');
   Tick();
