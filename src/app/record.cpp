@@ -4,10 +4,15 @@
 #include <cmath>
 #include <cstdio>
 #include <exception>
+#include <functional>
+#include <optional>
+#include <span>
+#include <vector>
 #include <ostream>
 #include <system_error>
 
 #include "app/trace_render.h"
+#include "platform/mci/sound_timeline.h"
 #include "platform/system/interrupt.h"
 #include "platform/system/tick_count.h"
 #include "platform/video/video_encoder.h"
@@ -63,19 +68,35 @@ enum class PassOutcome { Done, Interrupted };
 // Plays the scene from its start and hands every video frame's picture to add_picture.
 // With the scene's own rate a frame is a Step; with another rate, frame j shows the
 // picture of the Step in force at time j / fps.
+//
+// With add_sound, the sound of the run goes along: the picture of Step k is shown from
+// video time (k - 1) x TimerInterval on, while the virtual clock stood at k x
+// TimerInterval during that Step, so the video runs one interval behind the clock and
+// after Step k the sound of the clock's span [k, k + 1) x TimerInterval follows.
 template <typename AddPicture>
 PassOutcome RecordPass(const std::string& saver_path, const RecordOptions& options, const ScopedInterruptWatch& watch,
-                       ProgressLine& progress, std::int64_t frames_before, AddPicture add_picture) {
+                       ProgressLine& progress, std::int64_t frames_before, AddPicture add_picture,
+                       const std::function<void(std::span<const std::int16_t>)>& add_sound = {}) {
+  std::optional<mci::ScopedSoundTimeline> timeline;
+  if (add_sound) timeline.emplace();
   HeadlessPlayback playback(options.Screen);
   if (!playback.Load(saver_path)) throw std::runtime_error("the scene does not load");
   const TVelquoraScene& scene = playback.Scene();
   const std::int64_t steps = StepsToRecord(options, scene);
   const std::int64_t interval = std::max(1, scene.TimerInterval);
   const std::int64_t frames = options.Fps ? steps * interval * *options.Fps / 1000 : steps;
+  std::vector<std::int16_t> sound;
+  if (timeline) timeline->Mix(static_cast<std::uint32_t>(interval), sound);  // before the first picture: not heard
   for (std::int64_t frame = 0; frame < frames; ++frame) {
     if (watch.Interrupted()) return PassOutcome::Interrupted;
     const std::int64_t step = options.Fps ? frame * 1000 / *options.Fps / interval + 1 : frame + 1;
-    while (scene.StepCount < step) playback.Step();
+    while (scene.StepCount < step) {
+      playback.Step();
+      if (!timeline) continue;
+      sound.clear();
+      timeline->Mix(static_cast<std::uint32_t>((scene.StepCount + 1) * interval), sound);
+      add_sound(sound);
+    }
     add_picture(playback.Picture());
     progress.Show(frames_before + frame + 1);
   }
@@ -97,7 +118,7 @@ int RunRecord(const std::string& saver_path, const RecordOptions& options, std::
     settings.Height = options.Screen.Height;
     settings.FrameRateNumerator = options.Fps ? *options.Fps : 1000;
     settings.FrameRateDenominator = options.Fps ? 1 : std::max(1, probe.Scene().TimerInterval);
-    settings.WithSound = false;
+    settings.WithSound = true;
     const std::int64_t steps = StepsToRecord(options, probe.Scene());
     const std::int64_t frames = options.Fps ? steps * settings.FrameRateDenominator * *options.Fps / 1000 : steps;
     VideoEncoder encoder(options.Output, settings);
@@ -109,8 +130,10 @@ int RunRecord(const std::string& saver_path, const RecordOptions& options, std::
                            [&](const TBitmap& picture) { encoder.AddPalettePicture(picture); });
     }
     if (outcome == PassOutcome::Done) {
+      const auto add_sound = [&](std::span<const std::int16_t> samples) { encoder.AddSound(samples); };
       outcome = RecordPass(saver_path, options, watch, progress, palette_pass ? frames : 0,
-                           [&](const TBitmap& picture) { encoder.AddPicture(picture); });
+                           [&](const TBitmap& picture) { encoder.AddPicture(picture); },
+                           encoder.HasSound() ? add_sound : std::function<void(std::span<const std::int16_t>)>{});
     }
     if (outcome == PassOutcome::Done) encoder.Finish();
     progress.End();

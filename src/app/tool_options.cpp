@@ -44,14 +44,15 @@ std::int32_t ParseCount(std::string_view option, const std::string& text, std::i
 // and --every mean nothing without it.
 void CheckPlaybackOptions(const ToolOptions& options) {
   if (options.TraceSteps && options.RenderDirectory) throw EToolOptionError("--trace and --render are separate runs");
-  if (options.Thumbnail && (options.TraceSteps || options.RenderDirectory || options.DumpScene)) {
+  if (options.Thumbnail && (options.TraceSteps || options.RenderDirectory || options.DumpScene || options.DumpDialog)) {
     throw EToolOptionError("--thumbnail is a run of its own");
   }
   if (options.RenderDirectory && !options.RenderTicks) throw EToolOptionError("--render needs --ticks N");
   if (!options.RenderDirectory && (options.RenderTicks || options.RenderEvery != 1)) {
     if (!options.RecordFile || options.RenderEvery != 1) throw EToolOptionError("--ticks and --every go with --render DIR");
   }
-  if (options.RecordFile && (options.TraceSteps || options.RenderDirectory || options.DumpScene || options.Thumbnail)) {
+  if (options.RecordFile &&
+      (options.TraceSteps || options.RenderDirectory || options.DumpScene || options.Thumbnail || options.DumpDialog)) {
     throw EToolOptionError("--record is a run of its own");
   }
   if (!options.RecordFile && (options.RecordSeconds || options.RecordFps)) {

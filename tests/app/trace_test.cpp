@@ -26,6 +26,7 @@
 #include "saver_writer.h"
 #include "scene_builder.h"
 #include "scene_writer.h"
+#include "wav_writer.h"
 
 namespace velquora {
 namespace {
@@ -392,6 +393,38 @@ TEST_F(Recording, TheFormatFollowsTheExtensionAndFpsResamples) {
     ASSERT_EQ(Record(video, options), 0) << row.name << ": " << err_;
     EXPECT_EQ(ProbeVideo(video), row.probe) << row.name;
   }
+}
+
+TEST_F(Recording, TheSoundStartsWithThePictureOfTheStepThatStartedIt) {
+  // A scene of 50 ms ticks whose only sound, a 440 Hz tone of a second, is a timed
+  // entry that starts at tick 15.
+  SceneSpec design;
+  design.TimerInterval = 50;
+  AudioFileSpec tone;
+  tone.FileName = "C:\\Sounds\\tone.wav";
+  tone.Embedded = WritePcmWave(44100, 2, SineSamples(44100, 2, 440.0, 44100));
+  tone.Items.push_back(AudioItemSpec{15, 0, false});
+  design.AudioFiles.push_back(tone);
+  WriteFileBytes(saver_, WriteSceneSaverFile(design));
+  const std::vector<Json> lines = Run(Trace(30)).lines();
+  std::size_t first_playing = 0;
+  while (first_playing < lines.size() && lines[first_playing]["Audio"]["Mode"] != 2) ++first_playing;
+  ASSERT_LT(first_playing, lines.size());
+  // The picture of Step k (the line at index k - 1) is video frame k - 1.
+  const double expected_seconds = static_cast<double>(first_playing) * 0.05;
+
+  const fs::path video = directory_.Path() / "tone.mkv";
+  ASSERT_EQ(Record(video, Small(30)), 0) << err_;
+  const fs::path raw = directory_.Path() / "tone.raw";
+  const std::string command = "ffmpeg -v error -y -i '" + video.string() + "' -map 0:a -ac 1 -ar 44100 -f s16le '" +
+                              raw.string() + "'";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  const std::vector<std::uint8_t> bytes = FileBytes(raw);
+  std::size_t onset = 0;
+  const auto sample = [&](std::size_t i) { return static_cast<std::int16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8); };
+  while (2 * onset + 1 < bytes.size() && std::abs(sample(onset)) < 2000) ++onset;
+  ASSERT_LT(2 * onset + 1, bytes.size()) << "no sound in the recording";
+  EXPECT_NEAR(static_cast<double>(onset) / 44100.0, expected_seconds, 0.05);
 }
 
 TEST_F(Recording, TheLengthIsOneCycleUnlessTicksOrSecondsSayOtherwise) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/mci/device.h"
+#include "platform/mci/sound_timeline.h"
 #include "platform/system/tick_count.h"
 
 namespace velquora::mci {
@@ -11,7 +12,10 @@ namespace {
 
 class SilentDevice : public Device {
 public:
-  explicit SilentDevice(std::uint32_t length) : length_(length), end_(length) {}
+  explicit SilentDevice(const Medium& medium) : medium_(medium), length_(medium.LengthMs), end_(length_) {}
+  ~SilentDevice() override { NoteEnd(); }
+  SilentDevice(const SilentDevice&) = delete;
+  SilentDevice& operator=(const SilentDevice&) = delete;
 
   std::uint32_t LengthMs() const override { return length_; }
 
@@ -28,19 +32,30 @@ public:
     end_ = to;
     playing_ = position_ < end_;
     started_ = TickCount();
+    if (ScopedSoundTimeline* timeline = CurrentSoundTimeline(); timeline && playing_) {
+      timeline->Started(this, medium_, position_, end_, started_);
+    }
   }
 
   void Stop() override {
     position_ = PositionMs();
     playing_ = false;
+    NoteEnd();
   }
 
   void Seek(std::uint32_t to) override {
     playing_ = false;
     position_ = to;
+    NoteEnd();
   }
 
 private:
+  // Tells a recording's timeline that whatever this device played stops now.
+  void NoteEnd() {
+    if (ScopedSoundTimeline* timeline = CurrentSoundTimeline()) timeline->Ended(this, TickCount());
+  }
+
+  Medium medium_;  // what a recording's timeline decodes
   std::uint32_t length_;
   std::uint32_t position_ = 0;  // when stopped; when playing, where the play started
   std::uint32_t started_ = 0;   // TickCount at the start of the play
@@ -50,6 +65,6 @@ private:
 
 }  // namespace
 
-std::unique_ptr<Device> MakeSilentDevice(const Medium& medium) { return std::make_unique<SilentDevice>(medium.LengthMs); }
+std::unique_ptr<Device> MakeSilentDevice(const Medium& medium) { return std::make_unique<SilentDevice>(medium); }
 
 }  // namespace velquora::mci

@@ -355,6 +355,8 @@ VideoEncoder::~VideoEncoder() = default;
 
 bool VideoEncoder::NeedsPalettePass() const { return state_->IsGif(); }
 
+bool VideoEncoder::HasSound() const { return state_->audio != nullptr; }
+
 void VideoEncoder::AddPalettePicture(const TBitmap& picture) {
   if (!state_->palette_pass) throw EVideoEncoderError("no palette pass for this format");
   Frame frame = state_->BgraFrame(picture);

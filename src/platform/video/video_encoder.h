@@ -45,6 +45,8 @@ public:
   void AddPalettePicture(const TBitmap& picture);
   // The next picture of the video, of the settings' size (any pixel format).
   void AddPicture(const TBitmap& picture);
+  // Whether the file gets a sound track (every format but .gif, when asked for).
+  bool HasSound() const;
   // More sound: interleaved left and right samples, 44100 per second.
   void AddSound(std::span<const std::int16_t> samples);
   // Flushes the encoders and writes the file's end.
