@@ -98,29 +98,36 @@ void CollectChangedRects(TVelquoraScene& scene, std::vector<Rect>& dirty) {
   }
 }
 
-// Every dirty rectangle that touches a visible sprite grows to contain it whole. Clones
-// that changed are in the collection already; the others are grown over.
-void GrowOverSprites(TVelquoraScene& scene, std::vector<Rect>& dirty) {
+// The rectangles every dirty rectangle that touches them grows to contain: each visible
+// sprite's whole new place. Clones that changed are in the collection already; the
+// others are grown over. Asked anew for every growing pass, as the clones' change tests
+// run again each time.
+void CollectGrowRects(TVelquoraScene& scene, std::vector<Rect>& over) {
+  over.clear();
   for (TSpriteEntry& entry : scene.Sprites) {
     TSprite& sprite = *entry.second;
     if (sprite.Hidden) continue;
     if (TMovingStep* step = sprite.CloneStep()) {
       for (auto& clone : step->Clones) {
         if (clone->ChangeTest(false) || clone->Hidden) continue;
-        GrowOver(dirty, clone->RememberedNewRect());
+        over.push_back(clone->RememberedNewRect());
       }
     } else {
       const Rect rect = sprite.RememberedNewRect();
-      if (rect.Width() > 0 && rect.Height() > 0) GrowOver(dirty, rect);
+      if (rect.Width() > 0 && rect.Height() > 0) over.push_back(rect);
     }
   }
 }
 
 void GrowAndMerge(TVelquoraScene& scene, std::vector<Rect>& dirty) {
+  DirtyRectGrowth growth(dirty);
+  std::vector<Rect> over;
   do {
-    GrowOverSprites(scene, dirty);
-    GrowOverSprites(scene, dirty);
-  } while (MergePass(dirty));
+    for (int pass = 0; pass < 2; ++pass) {
+      CollectGrowRects(scene, over);
+      growth.GrowPass(over);
+    }
+  } while (growth.Merge());
 }
 
 bool Contains(const Rect& outer, const Rect& inner) { return Union(inner, outer) == outer; }
