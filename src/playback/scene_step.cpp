@@ -144,11 +144,17 @@ void DrawIntoRect(TSprite& actor, const Rect& rect, TBitmap& work) {
 
 class Composer {
 public:
-  Composer(TVelquoraScene& scene, TBitmap* target) : scene_(scene), target_(target) {}
+  // window_dc, when given, is the context target belongs to; it learns each part drawn.
+  Composer(TVelquoraScene& scene, TBitmap* target, TWindowDeviceContext* window_dc)
+      : scene_(scene), target_(target), window_dc_(window_dc) {
+    if (window_dc_ != nullptr) window_dc_->NoteDrawn(Rect{});
+  }
 
   void ShowWholeBackground() {
     const TBitmap& background = scene_.BackgroundBitmap;
-    if (target_ != nullptr) TCanvas(*target_).BitBlt(0, 0, background.Width(), background.Height(), background, 0, 0);
+    if (target_ == nullptr) return;
+    TCanvas(*target_).BitBlt(0, 0, background.Width(), background.Height(), background, 0, 0);
+    if (window_dc_ != nullptr) window_dc_->NoteDrawn(background.BoundsRect());
   }
 
   void DrawDirtyRect(const Rect& rect) {
@@ -166,7 +172,10 @@ public:
         DrawIntoRect(sprite, rect, scene_.WorkBitmap);
       }
     }
-    if (visible && target_ != nullptr) Copy(*target_, *visible, scene_.WorkBitmap);
+    if (visible && target_ != nullptr) {
+      Copy(*target_, *visible, scene_.WorkBitmap);
+      if (window_dc_ != nullptr) window_dc_->NoteDrawn(*visible);
+    }
   }
 
 private:
@@ -199,6 +208,7 @@ private:
 
   TVelquoraScene& scene_;
   TBitmap* target_;
+  TWindowDeviceContext* window_dc_;
 };
 
 // The owner window's device context, taken only when there is no target bitmap.
@@ -215,7 +225,7 @@ void Compose(TVelquoraScene& scene, const std::vector<Rect>& dirty) {
   std::optional<TWindowDeviceContext> window_dc = OwnerWindowDC(scene);
   TBitmap* target = scene.TargetBitmap;
   if (target == nullptr && window_dc) target = &window_dc->Bitmap();
-  Composer composer(scene, target);
+  Composer composer(scene, target, window_dc ? &*window_dc : nullptr);
   if (!scene.BackgroundShown) composer.ShowWholeBackground();
   for (const Rect& rect : dirty) composer.DrawDirtyRect(rect);
   scene.BackgroundShown = true;
