@@ -1,8 +1,8 @@
 // One playback Step of a scene of bouncing 64 x 64 sprites: 50 and 500 sprites at
-// 1920 x 1080, opaque and transparent; and 50 opaque sprites moving the same way on
-// screens of different sizes, whose times should stay close: a Step's cost follows the
-// area that changed, not the size of the screen. The figure of interest is the median
-// time of one Step.
+// 1920 x 1080 and 500 at 3840 x 2160, opaque and transparent; and 50 opaque sprites
+// moving the same way on screens of different sizes, whose times should stay close: a
+// Step's cost follows the area that changed, not the size of the screen. The figure of
+// interest is the median time of one Step.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -76,6 +76,20 @@ BENCHMARK(BM_StepFullHd)
     ->ArgNames({"sprites", "transparent"})
     ->Args({50, 0})
     ->Args({50, 1})
+    ->Args({500, 0})
+    ->Args({500, 1})
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
+// The same sprites in the same cells on a 3840 x 2160 screen: beyond the first Step,
+// which shows the whole background, the screen's size should not matter.
+void BM_StepUltraHd(benchmark::State& state) {
+  SteppedScene stepped(3840, 2160, static_cast<int>(state.range(0)), state.range(1) != 0);
+  RunSteps(state, stepped);
+}
+BENCHMARK(BM_StepUltraHd)
+    ->ArgNames({"sprites", "transparent"})
     ->Args({500, 0})
     ->Args({500, 1})
     ->Unit(benchmark::kMicrosecond)

@@ -23,4 +23,23 @@ void GrowOver(std::vector<Rect>& dirty, const Rect& rect);
 // shrunken list. Returns true when anything was merged.
 bool MergePass(std::vector<Rect>& dirty);
 
+// The growing and merge passes of one Step over one collection, with GrowOver and
+// MergePass's results, cheaper: a rectangle that a growing pass left as it was stays as
+// it is in the next pass over the same rectangles, so it is not tested again until a
+// merge changes it or the rectangles to grow over change.
+class DirtyRectGrowth {
+public:
+  explicit DirtyRectGrowth(std::vector<Rect>& dirty) : dirty_(dirty), settled_(dirty.size(), false) {}
+
+  // GrowOver(dirty, rect) for every rect of over, in order.
+  void GrowPass(const std::vector<Rect>& over);
+  // MergePass(dirty).
+  bool Merge();
+
+private:
+  std::vector<Rect>& dirty_;
+  std::vector<bool> settled_;  // per rectangle of dirty_: the last pass over last_over_ left it alone
+  std::vector<Rect> last_over_;
+};
+
 }  // namespace velquora

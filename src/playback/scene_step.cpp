@@ -98,29 +98,36 @@ void CollectChangedRects(TVelquoraScene& scene, std::vector<Rect>& dirty) {
   }
 }
 
-// Every dirty rectangle that touches a visible sprite grows to contain it whole. Clones
-// that changed are in the collection already; the others are grown over.
-void GrowOverSprites(TVelquoraScene& scene, std::vector<Rect>& dirty) {
+// The rectangles every dirty rectangle that touches them grows to contain: each visible
+// sprite's whole new place. Clones that changed are in the collection already; the
+// others are grown over. Asked anew for every growing pass, as the clones' change tests
+// run again each time.
+void CollectGrowRects(TVelquoraScene& scene, std::vector<Rect>& over) {
+  over.clear();
   for (TSpriteEntry& entry : scene.Sprites) {
     TSprite& sprite = *entry.second;
     if (sprite.Hidden) continue;
     if (TMovingStep* step = sprite.CloneStep()) {
       for (auto& clone : step->Clones) {
         if (clone->ChangeTest(false) || clone->Hidden) continue;
-        GrowOver(dirty, clone->RememberedNewRect());
+        over.push_back(clone->RememberedNewRect());
       }
     } else {
       const Rect rect = sprite.RememberedNewRect();
-      if (rect.Width() > 0 && rect.Height() > 0) GrowOver(dirty, rect);
+      if (rect.Width() > 0 && rect.Height() > 0) over.push_back(rect);
     }
   }
 }
 
 void GrowAndMerge(TVelquoraScene& scene, std::vector<Rect>& dirty) {
+  DirtyRectGrowth growth(dirty);
+  std::vector<Rect> over;
   do {
-    GrowOverSprites(scene, dirty);
-    GrowOverSprites(scene, dirty);
-  } while (MergePass(dirty));
+    for (int pass = 0; pass < 2; ++pass) {
+      CollectGrowRects(scene, over);
+      growth.GrowPass(over);
+    }
+  } while (growth.Merge());
 }
 
 bool Contains(const Rect& outer, const Rect& inner) { return Union(inner, outer) == outer; }
@@ -137,11 +144,17 @@ void DrawIntoRect(TSprite& actor, const Rect& rect, TBitmap& work) {
 
 class Composer {
 public:
-  Composer(TVelquoraScene& scene, TBitmap* target) : scene_(scene), target_(target) {}
+  // window_dc, when given, is the context target belongs to; it learns each part drawn.
+  Composer(TVelquoraScene& scene, TBitmap* target, TWindowDeviceContext* window_dc)
+      : scene_(scene), target_(target), window_dc_(window_dc) {
+    if (window_dc_ != nullptr) window_dc_->NoteDrawn(Rect{});
+  }
 
   void ShowWholeBackground() {
     const TBitmap& background = scene_.BackgroundBitmap;
-    if (target_ != nullptr) TCanvas(*target_).BitBlt(0, 0, background.Width(), background.Height(), background, 0, 0);
+    if (target_ == nullptr) return;
+    TCanvas(*target_).BitBlt(0, 0, background.Width(), background.Height(), background, 0, 0);
+    if (window_dc_ != nullptr) window_dc_->NoteDrawn(background.BoundsRect());
   }
 
   void DrawDirtyRect(const Rect& rect) {
@@ -159,7 +172,10 @@ public:
         DrawIntoRect(sprite, rect, scene_.WorkBitmap);
       }
     }
-    if (visible && target_ != nullptr) Copy(*target_, *visible, scene_.WorkBitmap);
+    if (visible && target_ != nullptr) {
+      Copy(*target_, *visible, scene_.WorkBitmap);
+      if (window_dc_ != nullptr) window_dc_->NoteDrawn(*visible);
+    }
   }
 
 private:
@@ -192,6 +208,7 @@ private:
 
   TVelquoraScene& scene_;
   TBitmap* target_;
+  TWindowDeviceContext* window_dc_;
 };
 
 // The owner window's device context, taken only when there is no target bitmap.
@@ -208,7 +225,7 @@ void Compose(TVelquoraScene& scene, const std::vector<Rect>& dirty) {
   std::optional<TWindowDeviceContext> window_dc = OwnerWindowDC(scene);
   TBitmap* target = scene.TargetBitmap;
   if (target == nullptr && window_dc) target = &window_dc->Bitmap();
-  Composer composer(scene, target);
+  Composer composer(scene, target, window_dc ? &*window_dc : nullptr);
   if (!scene.BackgroundShown) composer.ShowWholeBackground();
   for (const Rect& rect : dirty) composer.DrawDirtyRect(rect);
   scene.BackgroundShown = true;

@@ -454,6 +454,64 @@ TEST(CanvasCopy, OverlappingCopyWithinOneBitmap) {
   }
 }
 
+// Copies of whole rows, which go as one block of bytes when the rows have no padding,
+// against the pixel rule: target (x, y) takes source (x, y + shift) where that exists.
+TEST(CanvasCopy, WholeRowCopiesMatchThePixelRule) {
+  struct Case {
+    int y, height, sourceY;
+  };
+  for (const PixelFormat format : {PixelFormat::Bits32, PixelFormat::Bits24, PixelFormat::Bits16}) {
+    for (const Case c : {Case{0, 5, 0}, Case{1, 3, 0}, Case{0, 5, 2}, Case{-2, 9, -1}, Case{2, 5, -3}, Case{0, 5, 5}}) {
+      TBitmap source = Numbered(5, 5);
+      source.SetPixelFormat(format);
+      TBitmap target(5, 5, format);
+      TCanvas(target).BitBlt(0, c.y, 5, c.height, source, 0, c.sourceY);
+      for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 5; ++x) {
+          const int sy = y - c.y + c.sourceY;
+          const bool copied = y >= c.y && y < c.y + c.height && sy >= 0 && sy < 5;
+          EXPECT_EQ(target.GetPixel(x, y), copied ? source.GetPixel(x, sy) : White)
+              << x << "," << y << " case " << c.y << "/" << c.height << "/" << c.sourceY << " at "
+              << BitsPerPixel(format);
+        }
+    }
+  }
+  // Within one bitmap, rows shifted down by one.
+  TBitmap bitmap = Numbered(4, 4);
+  const TBitmap before = bitmap;
+  TCanvas(bitmap).BitBlt(0, 1, 4, 3, bitmap, 0, 0);
+  for (int y = 1; y < 4; ++y)
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(bitmap.GetPixel(x, y), before.GetPixel(x, y - 1)) << x << "," << y;
+}
+
+// Unscaled 32-bit transparent drawing compares the colour bytes only; drawn pixels keep
+// the source's fourth byte; clipping and edges cut as for any copy.
+TEST(CanvasDraw, TransparentKeyIgnoresTheFourthByteAndCopiesIt) {
+  TBitmap source(4, 2, PixelFormat::Bits32);
+  for (int x = 0; x < 4; ++x) {
+    source.SetPixel(x, 0, x % 2 == 0 ? Red : Blue);
+    source.SetPixel(x, 1, x == 3 ? Red : Green);
+  }
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 4; ++x) source.ScanLine(y)[4 * x + 3] = static_cast<std::uint8_t>(0x40 + x);
+  source.Transparent = true;
+  source.TransparentColor = Red;
+
+  TBitmap target(4, 3, PixelFormat::Bits32);
+  TCanvas canvas(target);
+  canvas.SetClipRegion(TRegion::FromRect(Rect{0, 0, 3, 3}));
+  canvas.Draw(-1, 1, source);  // source column 0 and target column 3 are cut
+  const TColor expected[2][3] = {{Blue, White, Blue}, {Green, Green, White}};
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 3; ++x) {
+      EXPECT_EQ(target.GetPixel(x, y + 1), expected[y][x]) << x << "," << y;
+      const bool drawn = expected[y][x] != White;
+      EXPECT_EQ(target.ScanLine(y + 1)[4 * x + 3], drawn ? 0x40 + x + 1 : 0) << x << "," << y;
+    }
+  EXPECT_EQ(target.GetPixel(3, 2), White);
+  for (int x = 0; x < 4; ++x) EXPECT_EQ(target.GetPixel(x, 0), White);
+}
+
 TEST(CanvasCopy, StretchingCopyRect) {
   const TBitmap source = Numbered(4, 4);
   TBitmap target(2, 2, PixelFormat::Bits32);

@@ -303,6 +303,83 @@ TEST_F(WindowSystemTest, OnlyTheChangedPartsOfBandsOfRowsAreSentAgain) {
   EXPECT_EQ(backend_->Find(window)->LastPicture.GetPixel(4, 6), RGB(9, 9, 9));
 }
 
+// Drawing through a context that noted where it drew: the changes there are found as a
+// full comparison would find them, and a context that noted nothing shows nothing.
+TEST_F(WindowSystemTest, AContextThatNotesWhereItDrawsIsComparedOnlyThere) {
+  const WindowHandle window = Popup();
+  const auto draw = [&](const std::vector<Rect>& rects, const std::vector<Rect>& noted, bool note) {
+    windows_->PostMessage(window, WM_KEYUP);
+    TMsg message;
+    ASSERT_TRUE(windows_->GetMessage(message));
+    {
+      std::optional<TWindowDeviceContext> dc = windows_->GetDC(window);
+      TCanvas canvas(dc->Bitmap());
+      canvas.Brush.Color = RGB(9, 9, 9);
+      for (const Rect& rect : rects) canvas.FillRect(rect);
+      if (note) dc->NoteDrawn(Rect{});
+      for (const Rect& part : noted) dc->NoteDrawn(part);
+    }
+    windows_->DispatchMessage(message);
+  };
+  draw({}, {}, false);  // the first picture goes whole
+  ASSERT_EQ(backend_->Find(window)->Presented, 1);
+
+  // Parts wider than the changes, one reaching past the window's edge.
+  draw({Rect{3, 5, 9, 8}, Rect{40, 20, 41, 21}, Rect{0, 21, 2, 23}},
+       {Rect{0, 0, 20, 10}, Rect{-5, 18, 70, 30}}, true);
+  ASSERT_EQ(backend_->Find(window)->Presented, 2);
+  EXPECT_EQ(backend_->Find(window)->LastChanged, (std::vector<Rect>{{3, 5, 9, 8}, {0, 20, 41, 23}}));
+
+  draw({}, {}, true);  // noted as drawing nowhere
+  EXPECT_EQ(backend_->Find(window)->Presented, 2);
+
+  // Changes on the same rows in two distant parts go as two rectangles, not one wide
+  // band; a part inside an earlier one adds nothing.
+  draw({Rect{2, 30, 4, 32}, Rect{50, 30, 52, 32}}, {Rect{0, 28, 10, 34}, Rect{45, 28, 60, 34}, Rect{1, 29, 5, 33}},
+       true);
+  ASSERT_EQ(backend_->Find(window)->Presented, 3);
+  EXPECT_EQ(backend_->Find(window)->LastChanged, (std::vector<Rect>{{2, 30, 4, 32}, {50, 30, 52, 32}}));
+
+  // Two contexts in one message: the one that did not note may have drawn anywhere.
+  windows_->PostMessage(window, WM_KEYUP);
+  TMsg message;
+  ASSERT_TRUE(windows_->GetMessage(message));
+  {
+    std::optional<TWindowDeviceContext> dc = windows_->GetDC(window);
+    dc->NoteDrawn(Rect{0, 0, 4, 4});
+    TCanvas(dc->Bitmap()).SetPixel(1, 1, RGB(1, 2, 3));
+  }
+  {
+    std::optional<TWindowDeviceContext> dc = windows_->GetDC(window);
+    TCanvas(dc->Bitmap()).SetPixel(60, 40, RGB(1, 2, 3));
+  }
+  windows_->DispatchMessage(message);
+  ASSERT_EQ(backend_->Find(window)->Presented, 4);
+  EXPECT_EQ(backend_->Find(window)->LastChanged, (std::vector<Rect>{{1, 1, 2, 2}, {60, 40, 61, 41}}));
+}
+
+// The changed columns are found pixel-exact wherever they lie against pairs of pixels.
+TEST_F(WindowSystemTest, ChangedColumnsAreExactAtEitherPixelOfAPair) {
+  const WindowHandle window = Popup();
+  int presented = 0;
+  for (const Rect& change : {Rect{20, 20, 21, 21}, Rect{0, 3, 1, 4}, Rect{1, 3, 2, 4}, Rect{62, 3, 63, 4},
+                             Rect{63, 3, 64, 4}, Rect{2, 3, 5, 4}, Rect{7, 3, 10, 4}, Rect{0, 3, 64, 4}}) {
+    windows_->PostMessage(window, WM_KEYUP);
+    TMsg message;
+    ASSERT_TRUE(windows_->GetMessage(message));
+    {
+      std::optional<TWindowDeviceContext> dc = windows_->GetDC(window);
+      TCanvas canvas(dc->Bitmap());
+      canvas.Brush.Color = RGB(static_cast<std::uint8_t>(10 + presented), 0, 0);
+      canvas.FillRect(change);
+    }
+    windows_->DispatchMessage(message);
+    ASSERT_EQ(backend_->Find(window)->Presented, ++presented);
+    if (presented == 1) continue;  // the first picture goes whole
+    EXPECT_EQ(backend_->Find(window)->LastChanged, (std::vector<Rect>{change}));
+  }
+}
+
 TEST_F(WindowSystemTest, TheCursorShowsWhileTheCounterIsNotNegative) {
   const WindowHandle window = Popup();
   EXPECT_TRUE(backend_->Find(window)->CursorVisible);

@@ -3,6 +3,7 @@
 // backgrounds and Restart.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -111,6 +112,42 @@ TEST(DirtyRects, GrowOverWidensOnlyTheRectanglesThatMeetTheSprite) {
   std::vector<Rect> dirty = {{0, 0, 10, 10}, {30, 30, 40, 40}, {0, 0, 0, 0}};
   GrowOver(dirty, Rect{8, 8, 20, 12});
   EXPECT_EQ(dirty, (std::vector<Rect>{{0, 0, 20, 12}, {30, 30, 40, 40}, {0, 0, 0, 0}}));
+}
+
+// The tracked passes against the plain ones, over overlapping rectangles (some empty or
+// inverted) and sequences of passes whose rectangles to grow over stay or change.
+TEST(DirtyRects, TrackedGrowthGivesThePlainPassesResults) {
+  std::uint32_t state = 12345;
+  const auto next = [&state](int bound) {
+    state = state * 1103515245u + 12345u;
+    return static_cast<std::int32_t>((state >> 8) % static_cast<std::uint32_t>(bound));
+  };
+  const auto some_rects = [&](int count) {
+    std::vector<Rect> rects;
+    for (int i = 0; i < count; ++i) {
+      const std::int32_t left = next(120);
+      const std::int32_t top = next(120);
+      rects.push_back(Rect{left, top, left + next(30) - 2, top + next(30) - 2});
+    }
+    return rects;
+  };
+  for (int trial = 0; trial < 200; ++trial) {
+    std::vector<Rect> plain = some_rects(1 + next(40));
+    std::vector<Rect> tracked = plain;
+    DirtyRectGrowth growth(tracked);
+    std::vector<Rect> over = some_rects(next(25));
+    for (int round = 0; round < 6; ++round) {
+      for (int pass = 0; pass < 2; ++pass) {
+        if (next(4) == 0) over = some_rects(next(25));
+        for (const Rect& rect : over) GrowOver(plain, rect);
+        growth.GrowPass(over);
+        ASSERT_EQ(tracked, plain) << "trial " << trial << " round " << round << " pass " << pass;
+      }
+      const bool merged = MergePass(plain);
+      ASSERT_EQ(growth.Merge(), merged) << "trial " << trial << " round " << round;
+      ASSERT_EQ(tracked, plain) << "trial " << trial << " round " << round;
+    }
+  }
 }
 
 TEST_F(SceneStep, AnEmptySceneAdvancesItsCountersAndShowsTheBackgroundOnce) {

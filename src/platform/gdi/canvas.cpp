@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "platform/gdi/pixel_codec.h"
@@ -100,6 +101,19 @@ std::int64_t FirstAbove(std::int64_t low, std::int64_t high, std::int64_t limit,
       low = middle + 1;
   }
   return low;
+}
+
+// Copies count 32-bit pixels except those whose colour bytes (the low 24 bits) equal
+// key. Written without branches so that the compiler can work on several pixels at once.
+void CopyKeyed32(std::uint8_t* target, const std::uint8_t* source, std::size_t count, std::uint32_t key) {
+  for (std::size_t i = 0; i < count; ++i) {
+    std::uint32_t value;
+    std::uint32_t kept;
+    std::memcpy(&value, source + 4 * i, 4);
+    std::memcpy(&kept, target + 4 * i, 4);
+    const std::uint32_t result = (value & 0xFFFFFFu) == key ? kept : value;
+    std::memcpy(target + 4 * i, &result, 4);
+  }
 }
 
 }  // namespace
@@ -296,19 +310,40 @@ void TCanvas::Transfer(const Area& dest, const TBitmap& sourceIn, const Area& fr
   const bool unscaled = fromWidth == destWidth;
   const int pixelBytes = BitsPerPixel(format) / 8;
   const bool plainCopy = !keyed && unscaled && sameStorage && pixelBytes > 0;
+  // Unscaled 32-bit drawing with a key: each target pixel takes the source pixel at a
+  // fixed offset unless that one has the key colour.
+  const bool keyedCopy32 =
+      keyed && unscaled && format == PixelFormat::Bits32 && source->Format() == PixelFormat::Bits32;
 
-  // Source column of every visible target column; -1 outside the source bitmap. A plain
-  // copy works the columns out arithmetically instead.
+  // Whole unpadded rows of equal layout, top to bottom without gaps: the rows form one
+  // block of bytes in both bitmaps, copied at once.
+  if (plainCopy && !clip_ && fromHeight == destHeight && from.Left == dest.Left && left == 0 &&
+      right == target.Width() && source->Width() == target.Width() && source->Stride() == target.Stride() &&
+      target.Stride() == std::int64_t{target.Width()} * pixelBytes) {
+    const std::int64_t shift = from.Top - dest.Top;
+    const std::int64_t first = std::max<std::int64_t>(top, -shift);
+    const std::int64_t end = std::min<std::int64_t>(bottom, source->Height() - shift);
+    if (end > first) {
+      std::memcpy(target.ScanLine(static_cast<int>(first)), source->ScanLine(static_cast<int>(first + shift)),
+                  static_cast<std::size_t>((end - first) * target.Stride()));
+    }
+    return;
+  }
+
+  // Source column of every visible target column; -1 outside the source bitmap. Unscaled
+  // copies work the columns out arithmetically instead.
   std::vector<int> columns;
-  if (!plainCopy) {
+  if (!plainCopy && !keyedCopy32) {
     columns.resize(static_cast<std::size_t>(right - left));
     for (std::int64_t x = left; x < right; ++x) {
       const std::int64_t sx = from.Left + SamplePosition(x - dest.Left, fromWidth, destWidth);
       columns[static_cast<std::size_t>(x - left)] = sx >= 0 && sx < source->Width() ? static_cast<int>(sx) : -1;
     }
   }
-  std::optional<gdi::PaletteMatcher> matcher;  // only indexed targets look colours up
-  if (!sameStorage && IsIndexed(format)) matcher.emplace(target.Palette());
+  // Only indexed targets look colours up. On the heap, made only then: the matcher's
+  // cache is large, and even an empty optional of it costs a fill on every copy.
+  std::unique_ptr<gdi::PaletteMatcher> matcher;
+  if (!sameStorage && IsIndexed(format)) matcher = std::make_unique<gdi::PaletteMatcher>(target.Palette());
 
   std::vector<TColor> sourceColours;  // the decoded source row, when colours are needed
   std::vector<TColor> run;
@@ -331,6 +366,16 @@ void TCanvas::Transfer(const Area& dest, const TBitmap& sourceIn, const Area& fr
       if (end > first)
         std::memcpy(targetRow + first * pixelBytes, sourceRow + (first + shift) * pixelBytes,
                     static_cast<std::size_t>((end - first) * pixelBytes));
+      continue;
+    }
+    if (keyedCopy32) {
+      const std::int64_t shift = from.Left - dest.Left;
+      const std::int64_t first = std::max<std::int64_t>(span.Left, -shift);
+      const std::int64_t end = std::min<std::int64_t>(span.Right, source->Width() - shift);
+      if (end > first) {
+        CopyKeyed32(targetRow + first * 4, sourceRow + (first + shift) * 4, static_cast<std::size_t>(end - first),
+                    GetBValue(key) | (GetGValue(key) << 8) | (GetRValue(key) << 16));
+      }
       continue;
     }
     const int* rowColumns = columns.data() + (span.Left - left);
@@ -370,7 +415,7 @@ void TCanvas::Transfer(const Area& dest, const TBitmap& sourceIn, const Area& fr
     int runStart = 0;
     int runLength = 0;
     auto flush = [&] {
-      if (runLength > 0) gdi::EncodeRow(target, static_cast<int>(y), span.Left + runStart, runLength, run.data(), matcher ? &*matcher : nullptr);
+      if (runLength > 0) gdi::EncodeRow(target, static_cast<int>(y), span.Left + runStart, runLength, run.data(), matcher.get());
       runLength = 0;
     };
     for (int i = 0; i < count; ++i) {

@@ -235,6 +235,7 @@ bool TWindowSystem::SetWindowPos(WindowHandle window, int x, int y, int cx, int 
     found->Surface = TBitmap(bounds.Width(), bounds.Height());
     Fill(found->Surface, found->Surface.BoundsRect(), found->Dialog ? kFace : RGB(0, 0, 0));
     found->Drawn = true;
+    found->DrawnAnywhere = true;  // a dialog repaints without saying where
     if (found->Dialog) found->Dialog->Dirty = true;
   }
   backend_->Move(window, bounds);
@@ -259,6 +260,7 @@ bool TWindowSystem::ShowWindow(WindowHandle window, int command) {
   if (show) {
     found->Shown = TBitmap();  // a window coming up shows its whole picture
     found->Drawn = true;
+    found->DrawnAnywhere = true;  // a dialog repaints without saying where
     if (found->Dialog) found->Dialog->Dirty = true;
     PresentDrawnWindows();
   }
@@ -390,6 +392,7 @@ void TWindowSystem::Invalidate(WindowHandle window) {
   }
   if (found->Dialog) found->Dialog->Dirty = true;
   found->Drawn = true;
+  found->DrawnAnywhere = true;  // a dialog repaints without saying where
 }
 
 void TWindowSystem::DestroyControls(WindowHandle dialog) {
@@ -910,6 +913,7 @@ void TWindowSystem::PaintDialog(WindowHandle dialog) {
   DialogState& state = *window->Dialog;
   state.Dirty = false;
   window->Drawn = true;
+  window->DrawnAnywhere = true;  // a dialog repaints without saying where
   TBitmap& picture = window->Surface;
   Fill(picture, picture.BoundsRect(), kFace);
   const WindowHandle default_button = DefaultButton(dialog);

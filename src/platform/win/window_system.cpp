@@ -296,9 +296,17 @@ void TWindowSystem::UpdateCursor() {
 std::optional<TWindowDeviceContext> TWindowSystem::GetDC(WindowHandle window) {
   Window* found = Find(window);
   if (found == nullptr) return std::nullopt;
-  return std::optional<TWindowDeviceContext>(std::in_place, found->Surface, [this, window] {
-    if (Window* drawn = Find(window)) drawn->Drawn = true;
-  });
+  const auto on_release = [this, window](const std::vector<Rect>* parts) {
+    Window* drawn = Find(window);
+    if (drawn == nullptr) return;
+    drawn->Drawn = true;
+    if (parts == nullptr) {
+      drawn->DrawnAnywhere = true;
+    } else {
+      drawn->DrawnParts.insert(drawn->DrawnParts.end(), parts->begin(), parts->end());
+    }
+  };
+  return std::optional<TWindowDeviceContext>(std::in_place, found->Surface, on_release);
 }
 
 namespace {
@@ -308,35 +316,67 @@ std::uint32_t PixelAt(const std::uint8_t* row, int x) {
   return pixel;
 }
 
-// The columns [first, last) where two rows of 32-bit pixels differ; first == last when
-// they are equal.
-std::pair<int, int> ChangedColumns(const std::uint8_t* row, const std::uint8_t* shown, int width) {
-  int first = 0;
-  while (first < width && PixelAt(row, first) == PixelAt(shown, first)) ++first;
-  int last = width;
+std::uint64_t PixelPairAt(const std::uint8_t* row, int x) {
+  std::uint64_t pair = 0;
+  std::memcpy(&pair, row + static_cast<std::ptrdiff_t>(x) * 4, sizeof pair);
+  return pair;
+}
+
+// The columns [first, last) within [left, right) where two rows of 32-bit pixels
+// differ; first == last when they are equal there. Pairs of pixels are compared at once
+// until a difference is near.
+std::pair<int, int> ChangedColumns(const std::uint8_t* row, const std::uint8_t* shown, int left, int right) {
+  int first = left;
+  while (first + 2 <= right && PixelPairAt(row, first) == PixelPairAt(shown, first)) first += 2;
+  while (first < right && PixelAt(row, first) == PixelAt(shown, first)) ++first;
+  int last = right;
+  while (last - 2 >= first && PixelPairAt(row, last - 2) == PixelPairAt(shown, last - 2)) last -= 2;
   while (last > first && PixelAt(row, last - 1) == PixelAt(shown, last - 1)) --last;
   return {first, last};
 }
 
-// Bands of consecutive changed rows, each as wide as the changes in its rows (the whole
-// picture when it cannot be compared with what was shown), top to bottom.
-std::vector<Rect> ChangedBands(const TBitmap& picture, const TBitmap& shown) {
-  const bool comparable = shown.Width() == picture.Width() && shown.Height() == picture.Height() &&
-                          shown.Format() == PixelFormat::Bits32 && picture.Format() == PixelFormat::Bits32;
-  if (!comparable) return {picture.BoundsRect()};
-  std::vector<Rect> bands;
-  const auto row_bytes = static_cast<std::size_t>(picture.Width()) * 4;
-  for (int y = 0; y < picture.Height(); ++y) {
-    if (std::memcmp(picture.ScanLine(y), shown.ScanLine(y), row_bytes) == 0) continue;  // the usual case, fast
-    const auto [first, last] = ChangedColumns(picture.ScanLine(y), shown.ScanLine(y), picture.Width());
+// Bands of consecutive changed rows within area, each as wide as the changes in its
+// rows, top to bottom; outside area the picture equals what was shown.
+void AppendChangedBands(const TBitmap& picture, const TBitmap& shown, const Rect& area, std::vector<Rect>& bands) {
+  const Rect inside = Intersection(area, picture.BoundsRect());
+  if (inside.IsEmpty()) return;
+  const std::size_t first_band = bands.size();
+  const auto offset = static_cast<std::size_t>(inside.Left) * 4;
+  const auto bytes = static_cast<std::size_t>(inside.Width()) * 4;
+  for (int y = inside.Top; y < inside.Bottom; ++y) {
+    const std::uint8_t* row = picture.ScanLine(y);
+    const std::uint8_t* shown_row = shown.ScanLine(y);
+    if (std::memcmp(row + offset, shown_row + offset, bytes) == 0) continue;  // the usual case, fast
+    const auto [first, last] = ChangedColumns(row, shown_row, inside.Left, inside.Right);
     if (first == last) continue;
-    if (!bands.empty() && bands.back().Bottom == y) {
+    if (bands.size() > first_band && bands.back().Bottom == y) {
       Rect& band = bands.back();
       band.Left = std::min(band.Left, first);
       band.Right = std::max(band.Right, last);
       band.Bottom = y + 1;
     } else {
       bands.push_back(Rect{first, y, last, y + 1});
+    }
+  }
+}
+
+// The rectangles to show again: the whole picture when it cannot be compared with what
+// was shown; else bands of changed rows, over the whole picture when it may have changed
+// anywhere, or within each part drawn that no earlier part holds (the rows changed in
+// two distant parts are not sent as one wide band).
+std::vector<Rect> ChangedBands(const TBitmap& picture, const TBitmap& shown, bool anywhere,
+                               const std::vector<Rect>& parts) {
+  const bool comparable = shown.Width() == picture.Width() && shown.Height() == picture.Height() &&
+                          shown.Format() == PixelFormat::Bits32 && picture.Format() == PixelFormat::Bits32;
+  if (!comparable) return {picture.BoundsRect()};
+  std::vector<Rect> bands;
+  if (anywhere) {
+    AppendChangedBands(picture, shown, picture.BoundsRect(), bands);
+  } else {
+    for (auto part = parts.begin(); part != parts.end(); ++part) {
+      const bool seen =
+          std::any_of(parts.begin(), part, [&](const Rect& earlier) { return Union(earlier, *part) == earlier; });
+      if (!seen) AppendChangedBands(picture, shown, *part, bands);
     }
   }
   return bands;
@@ -347,8 +387,11 @@ void TWindowSystem::PresentDrawnWindows() {
   for (const auto& [handle, window] : windows_) {
     if (window->Dialog && window->Dialog->Dirty) PaintDialog(handle);
     if (!window->Drawn || window->NativeGone || !window->Visible) continue;
+    const std::vector<Rect> changed =
+        ChangedBands(window->Surface, window->Shown, window->DrawnAnywhere, window->DrawnParts);
     window->Drawn = false;
-    const std::vector<Rect> changed = ChangedBands(window->Surface, window->Shown);
+    window->DrawnAnywhere = false;
+    window->DrawnParts.clear();
     if (changed.empty()) continue;
     backend_->Present(handle, window->Surface, changed);
     if (window->Shown.Width() != window->Surface.Width() || window->Shown.Height() != window->Surface.Height() ||

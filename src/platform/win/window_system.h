@@ -74,7 +74,8 @@ public:
   // empty when there is no such window.
   virtual std::optional<Rect> ClientRect(WindowHandle window) = 0;
   // Shows the window's picture on screen; only the rectangles in changed (bands of
-  // consecutive rows, top to bottom) differ from what was shown before.
+  // consecutive rows, top to bottom within each part drawn) differ from what was shown
+  // before.
   virtual void Present(WindowHandle window, const TBitmap& picture, const std::vector<Rect>& changed) = 0;
   virtual void SetCursorVisible(WindowHandle window, bool visible) = 0;
   // Waits at most timeout milliseconds (nullopt: as long as it takes) for input and
@@ -101,22 +102,37 @@ public:
 // the message being handled is done. Release happens when this goes out of scope.
 class TWindowDeviceContext {
 public:
-  TWindowDeviceContext(TBitmap& surface, std::function<void()> on_release)
+  // Told on release where the context drew: the noted parts, or null when it may have
+  // drawn anywhere.
+  using ReleaseAction = std::function<void(const std::vector<Rect>* drawn)>;
+
+  TWindowDeviceContext(TBitmap& surface, ReleaseAction on_release)
       : surface_(&surface), on_release_(std::move(on_release)) {}
   ~TWindowDeviceContext() {
-    if (on_release_) on_release_();
+    if (on_release_) on_release_(drawn_ ? &*drawn_ : nullptr);
   }
   TWindowDeviceContext(TWindowDeviceContext&& other) noexcept
-      : surface_(other.surface_), on_release_(std::exchange(other.on_release_, nullptr)) {}
+      : surface_(other.surface_), on_release_(std::exchange(other.on_release_, nullptr)),
+        drawn_(std::move(other.drawn_)) {}
   TWindowDeviceContext(const TWindowDeviceContext&) = delete;
   TWindowDeviceContext& operator=(const TWindowDeviceContext&) = delete;
   TWindowDeviceContext& operator=(TWindowDeviceContext&&) = delete;
 
   TBitmap& Bitmap() const { return *surface_; }
 
+  // A promise that all drawing through this context stays inside the parts noted: the
+  // window then looks for changes only there. The first call makes the promise (an
+  // empty part notes nothing more: nothing drawn at all); without one, any pixel may
+  // have changed.
+  void NoteDrawn(const Rect& part) {
+    if (!drawn_) drawn_.emplace();
+    if (!part.IsEmpty()) drawn_->push_back(part);
+  }
+
 private:
   TBitmap* surface_;
-  std::function<void()> on_release_;
+  ReleaseAction on_release_;
+  std::optional<std::vector<Rect>> drawn_;
 };
 
 // The window system's records of dialogs, their controls and fonts (private to its
