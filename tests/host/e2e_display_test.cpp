@@ -416,14 +416,15 @@ protected:
     TRegistry key(store);
     ASSERT_TRUE(key.OpenKey(SettingsKeyPath(saver_.string()), true));
     key.WriteString(kPlaySoundValue, play_sound);
+    key.WriteString(kTimerIntervalValue, "20");  // the playlist's first start comes soon
   }
 
-  // Runs /s until a few hundred Steps would have passed the playlist's first start,
+  // Runs /s for long enough to pass the playlist's first start (at the fourth Step),
   // then ends it as a daemon would; the closing report.
   std::string RunAWhile() {
     std::unique_ptr<Process> saver = Start({"/s"});
     EXPECT_TRUE(Eventually([&] { return client_->ChildCount(client_->Root()) == 1; })) << Output();
-    std::this_thread::sleep_for(1000ms);
+    std::this_thread::sleep_for(2000ms);
     saver->Signal(SIGTERM);
     EXPECT_EQ(saver->WaitFor(3000ms), 0);
     EXPECT_GT(StepsReported(), 4);
