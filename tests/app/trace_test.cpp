@@ -203,7 +203,7 @@ TEST_F(Playback, TheTraceFollowsThePlaylistThroughTheSilentDevices) {
   std::string modes, files, indexes;
   for (const Json& line : outcome.lines()) {
     const Json& audio = line["Audio"];
-    EXPECT_FALSE(audio["Failed"]);
+    EXPECT_FALSE(audio["Failed"].get<bool>());
     modes += std::to_string(audio["Mode"].get<int>());
     files += audio["File"].get<int>() < 0 ? "-" : std::to_string(audio["File"].get<int>());
     indexes += std::to_string(audio["CurrentAudioIndex"].get<int>());
@@ -222,7 +222,7 @@ TEST_F(Playback, TheDemoPlaysItsTuneFromTheFourthTickAndItsChimeWhenTheSparksBur
   const Json& chime = lines[kDemoChimeTick - 1]["Audio"];
   EXPECT_EQ(chime["Mode"], 2);
   EXPECT_EQ(chime["File"], 1);
-  EXPECT_FALSE(chime["Failed"]);
+  EXPECT_FALSE(chime["Failed"].get<bool>());
 }
 
 TEST_F(Playback, AMissingSoundFileFailsThePlayerAtTheFourthStep) {
