@@ -1,11 +1,14 @@
 #include "demo_scene.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <string>
 
 #include "core/memory_stream.h"
 #include "platform/gdi/canvas.h"
+#include "midi_writer.h"
+#include "wav_writer.h"
 
 namespace velquora {
 
@@ -316,7 +319,72 @@ std::vector<SpriteSpec> DemoSprites() {
   return sprites;
 }
 
+constexpr int kChimeSampleRate = 11025;
+constexpr std::uint16_t kTicksPerQuarter = 480;
+constexpr std::uint32_t kEighth = kTicksPerQuarter / 2;
+
+// MIDI note numbers of the tune.
+constexpr int F2 = 41, G2 = 43, A2 = 45, C3 = 48, A4 = 69, C5 = 72, D5 = 74, E5 = 76, G5 = 79, A5 = 81, C6 = 84;
+
+// One bell-like note: a fundamental with two partials that dies away, swelling in over
+// a few milliseconds so that it never clicks.
+void AddBell(std::vector<double>& out, int sample_rate, double start_seconds, double hertz, double volume) {
+  const auto first = static_cast<std::size_t>(start_seconds * sample_rate);
+  for (std::size_t i = first; i < out.size(); ++i) {
+    const double t = static_cast<double>(i - first) / sample_rate;
+    const double phase = 2 * std::numbers::pi * hertz * t;
+    const double swell = std::min(1.0, t / 0.004);
+    out[i] += volume * swell * std::exp(-5.0 * t) *
+              (0.7 * std::sin(phase) + 0.2 * std::sin(2.76 * phase) + 0.1 * std::sin(5.4 * phase));
+  }
+}
+
 }  // namespace
+
+std::vector<std::uint8_t> DemoTuneMidi() {
+  // Two pentatonic phrases of eighth notes, the second answering the first, over a bass
+  // note every half bar. 0 is a rest.
+  const int melody[32] = {E5, G5, A5, G5, E5, D5, C5, D5, E5, E5, D5, C5, A4, C5, D5, 0,
+                          G5, A5, C6, A5, G5, E5, D5, E5, G5, E5, D5, C5, D5, C5, C5, 0};
+  const int bass[8] = {C3, G2, A2, G2, F2, C3, G2, C3};
+  MidiTrackWriter track;
+  track.Tempo(0, 500000);        // 120 quarter notes a minute: an eighth lasts 250 ms
+  track.ProgramChange(0, 0, 11);  // vibraphone
+  track.ProgramChange(0, 1, 32);  // acoustic bass
+  std::uint32_t wait = 0;
+  for (int i = 0; i < 32; ++i) {
+    if (i % 4 == 0) {
+      track.NoteOn(wait, 1, bass[i / 4], 80);
+      wait = 0;
+    }
+    if (melody[i] != 0) {
+      track.NoteOn(wait, 0, melody[i], 100);
+      wait = 0;
+    }
+    wait += kEighth;
+    if (melody[i] != 0) {
+      track.NoteOff(wait, 0, melody[i]);
+      wait = 0;
+    }
+    if (i % 4 == 3) {
+      track.NoteOff(wait, 1, bass[i / 4]);
+      wait = 0;
+    }
+  }
+  track.EndOfTrack(wait);
+  const MidiTrackWriter tracks[] = {track};
+  return WriteMidiFile(0, kTicksPerQuarter, tracks);
+}
+
+std::vector<std::uint8_t> DemoChimeWav() {
+  std::vector<double> mix(static_cast<std::size_t>(kChimeSampleRate * 0.9), 0.0);
+  const double notes[] = {1046.5, 1318.5, 1568.0, 2093.0};  // C6 E6 G6 C7, rising
+  for (int i = 0; i < 4; ++i) AddBell(mix, kChimeSampleRate, i * 0.07, notes[i], 0.3);
+  std::vector<std::int16_t> samples;
+  samples.reserve(mix.size());
+  for (const double value : mix) samples.push_back(static_cast<std::int16_t>(std::lround(std::clamp(value, -1.0, 1.0) * 32767)));
+  return WritePcmWave(kChimeSampleRate, 1, samples);
+}
 
 TBitmap DemoBall(int size, TColor color, TColor highlight) {
   TBitmap picture = KeyedCanvas(size, size);
@@ -381,6 +449,18 @@ SceneSpec DemoScene() {
   scene.AboutShowGoButton = true;
   scene.AboutFontName = "MS Sans Serif";
   scene.AboutFontSize = 8;
+  // A tune plays over and over from the fourth tick; a chime rings when the sparks burst,
+  // cutting into the tune, which then starts again.
+  AudioFileSpec tune;
+  tune.FileName = "demo-tune.mid";
+  tune.DeviceType = 9;  // Sequencer
+  tune.Embedded = DemoTuneMidi();
+  AudioFileSpec chime;
+  chime.FileName = "demo-chime.wav";
+  chime.DeviceType = 12;  // WaveAudio
+  chime.Embedded = DemoChimeWav();
+  chime.Items = {AudioItemSpec{kDemoChimeTick, 0, false}};
+  scene.AudioFiles = {tune, chime};
   return scene;
 }
 

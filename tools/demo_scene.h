@@ -4,7 +4,8 @@
 // pulsing sun on a hot spot, bouncing balls and a kite with scale ramps, a fish with a
 // two-frame tail and a hidden pause, a crate that grows along its way, a star jumping
 // at random in two windows of the cycle, a three-frame lamp, rising bubbles (a stream)
-// and a burst of sparks. Positions are in percent of the screen, so the scene fits any
+// and a burst of sparks. A MIDI tune plays as a plain playlist entry and a synthesised
+// chime rings as a timed one when the sparks burst. Positions are in percent of the screen, so the scene fits any
 // playing area.
 #include <cstdint>
 #include <vector>
@@ -20,7 +21,14 @@ inline constexpr TColor kDemoKeyColor = RGB(255, 0, 255);
 // Ticks of the demo's cycle.
 inline constexpr std::int32_t kDemoCycleLength = 600;
 
+// The cycle tick at which the chime rings (the sparks' window opens).
+inline constexpr std::int32_t kDemoChimeTick = 300;
+
 SceneSpec DemoScene();
+
+// The demo's sounds: an eight-second tune as a MIDI file and a short chime as a WAV file.
+std::vector<std::uint8_t> DemoTuneMidi();
+std::vector<std::uint8_t> DemoChimeWav();
 
 // The demo scene's container inside a saver file (the newest version, compressed).
 std::vector<std::uint8_t> WriteDemoSaverFile();

@@ -188,6 +188,77 @@ TEST_F(Playback, TracingDoesNotChangeTheRun) {
   EXPECT_EQ(plain, FileBytes(directory_.Path() / "traced" / "frame-000040.png"));
 }
 
+// Two embedded WAV files of 200 and 300 ms at 50 ms a Step, played on the silent devices
+// by the virtual clock: the first starts at tick 4 and plays four Steps, the second
+// starts on the Step at which the first has ended and plays six, then the first again.
+TEST_F(Playback, TheTraceFollowsThePlaylistThroughTheSilentDevices) {
+  SceneSpec design;
+  design.TimerInterval = 50;
+  design.RepeatMode = -1;
+  for (const auto& [name, milliseconds] : {std::pair{"C:\\Sounds\\first.wav", 200}, std::pair{"C:\\Sounds\\second.wav", 300}}) {
+    AudioFileSpec file;
+    file.FileName = name;
+    file.Embedded = WritePcmWave(8000, 1, std::vector<std::int16_t>(static_cast<std::size_t>(8 * milliseconds)));
+    design.AudioFiles.push_back(file);
+  }
+  const fs::path saver = directory_.Path() / "sound.scr";
+  WriteFileBytes(saver, WriteSceneSaverFile(design));
+  const Outcome outcome = Run(Trace(15), 7, &saver);
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  std::string modes, files, indexes;
+  for (const Json& line : outcome.lines()) {
+    const Json& audio = line["Audio"];
+    EXPECT_FALSE(audio["Failed"].get<bool>());
+    modes += std::to_string(audio["Mode"].get<int>());
+    files += audio["File"].get<int>() < 0 ? "-" : std::to_string(audio["File"].get<int>());
+    indexes += std::to_string(audio["CurrentAudioIndex"].get<int>());
+  }
+  EXPECT_EQ(modes, "000222222222222");
+  EXPECT_EQ(files, "---000011111100");
+  EXPECT_EQ(indexes, "000111100000011");
+}
+
+TEST_F(Playback, TheDemoPlaysItsTuneFromTheFourthTickAndItsChimeWhenTheSparksBurst) {
+  const std::vector<Json> lines = Run(Trace(kDemoChimeTick + 1)).lines();
+  ASSERT_EQ(lines.size(), static_cast<std::size_t>(kDemoChimeTick + 1));
+  const Json& tune = lines[3]["Audio"];  // Step 4
+  EXPECT_EQ(tune["Mode"], 2);
+  EXPECT_EQ(tune["File"], 0);
+  const Json& chime = lines[kDemoChimeTick - 1]["Audio"];
+  EXPECT_EQ(chime["Mode"], 2);
+  EXPECT_EQ(chime["File"], 1);
+  EXPECT_FALSE(chime["Failed"].get<bool>());
+}
+
+TEST_F(Playback, AMissingSoundFileFailsThePlayerAtTheFourthStep) {
+  SceneSpec design;
+  AudioFileSpec missing;
+  missing.FileName = (directory_.Path() / "missing.wav").string();
+  design.AudioFiles = {missing};
+  const fs::path saver = directory_.Path() / "missing.scr";
+  WriteFileBytes(saver, WriteSceneSaverFile(design));
+  const std::vector<Json> lines = Run(Trace(6), 7, &saver).lines();
+  ASSERT_EQ(lines.size(), 6u);
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    EXPECT_EQ(lines[i]["Audio"]["Failed"], i >= 3) << i;
+    EXPECT_EQ(lines[i]["Audio"]["Mode"], 0);
+    EXPECT_EQ(lines[i]["Audio"]["File"], i >= 3 ? 0 : -1);
+  }
+}
+
+TEST(AudioFileIndex, TheFirstEntryWithThePlayersNameOrNone) {
+  TAudioFileList files;
+  for (const char* name : {"a.wav", "b.wav", "a.wav", ""}) {
+    files.push_back(std::make_unique<TAudioFile>());
+    files.back()->FileName = name;
+  }
+  EXPECT_EQ(AudioFileIndex(files, "a.wav"), 0);
+  EXPECT_EQ(AudioFileIndex(files, "b.wav"), 1);
+  EXPECT_EQ(AudioFileIndex(files, "A.WAV"), -1);
+  EXPECT_EQ(AudioFileIndex(files, ""), -1);
+  EXPECT_EQ(AudioFileIndex(files, "c.wav"), -1);
+}
+
 TEST_F(Playback, RenderWritesEveryKthStepNamedByTheStepCount) {
   PlaybackRunOptions options;
   options.Screen = ScreenSize{64, 48};

@@ -24,6 +24,7 @@
 #include "host/scene_load.h"
 #include "host/settings.h"
 #include "host_test_support.h"
+#include "wav_writer.h"
 #include "xvfb_support.h"
 #include "platform/gdi/canvas.h"
 #include "platform/registry/registry.h"
@@ -268,6 +269,58 @@ TEST_F(DisplayTest, ADamagedFileAsksInABoxWhoseDefaultAnswerNoEndsTheSaver) {
   EXPECT_EQ(saver->WaitFor(3000ms), 0);
   EXPECT_EQ(StepsReported(), -1);  // no window played
   EXPECT_FALSE(StoredSetting(kCrcCheckedValue).has_value());
+}
+
+// Sound: a /s run whose one sound file is missing counts "Play Sound" down by one when it
+// closes; with "Play Sound" at 0 the run starts no sound at all. The closing report
+// (--report-steps) says what the player did.
+class DisplaySoundTest : public DisplayTest {
+protected:
+  void UseSaverWithSound(const AudioFileSpec& sound, const std::string& play_sound) {
+    SceneSpec design;
+    design.TimerInterval = 50;
+    design.AudioFiles = {sound};
+    ContainerSpec container;
+    container.Version = 16;
+    saver_ = dir_.Write("sound.scr", WriteSaverFile(WriteContainer(WriteSceneRecords(design, 16), container)));
+    TRegistryStore store = Store();
+    TRegistry key(store);
+    ASSERT_TRUE(key.OpenKey(SettingsKeyPath(saver_.string()), true));
+    key.WriteString(kPlaySoundValue, play_sound);
+    key.WriteString(kTimerIntervalValue, "20");  // the playlist's first start comes soon
+  }
+
+  // Runs /s for long enough to pass the playlist's first start (at the fourth Step),
+  // then ends it as a daemon would; the closing report.
+  std::string RunAWhile() {
+    std::unique_ptr<Process> saver = Start({"/s"});
+    EXPECT_TRUE(Eventually([&] { return client_->ChildCount(client_->Root()) == 1; })) << Output();
+    std::this_thread::sleep_for(2000ms);
+    saver->Signal(SIGTERM);
+    EXPECT_EQ(saver->WaitFor(3000ms), 0);
+    EXPECT_GT(StepsReported(), 4);
+    return Output();
+  }
+};
+
+TEST_F(DisplaySoundTest, ARunWhoseSoundFileIsMissingStoresPlaySoundOneLower) {
+  AudioFileSpec missing;
+  missing.FileName = (dir_.Path() / "missing.wav").string();
+  UseSaverWithSound(missing, "3");
+  const std::string output = RunAWhile();
+  EXPECT_NE(output.find("sound on, player failed, last sound " + missing.FileName), std::string::npos) << output;
+  EXPECT_EQ(StoredSetting(kPlaySoundValue), "2");
+  EXPECT_EQ(StoredSetting(kCrcCheckedValue), "1");
+}
+
+TEST_F(DisplaySoundTest, WithPlaySoundAtZeroTheRunStartsNoSound) {
+  AudioFileSpec tone;
+  tone.FileName = "tone.wav";
+  tone.Embedded = WritePcmWave(8000, 1, SineSamples(8000, 1, 440, 8000));
+  UseSaverWithSound(tone, "0");
+  const std::string output = RunAWhile();
+  EXPECT_NE(output.find("sound off, player ok, no sound started"), std::string::npos) << output;
+  EXPECT_EQ(StoredSetting(kPlaySoundValue), "0");
 }
 
 }  // namespace

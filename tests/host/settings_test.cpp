@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "host/integrity_check.h"
+#include "host/saver_front_end.h"
 #include "host/scene_load.h"
 #include "host/settings.h"
 #include "host_test_support.h"
@@ -248,6 +249,28 @@ TEST_F(SaverSettingsTest, PreviewNeverCountsDownAndNoQueryMeansNoFailure) {
   without_query.Read(run);
   without_query.Save(run);
   EXPECT_EQ(Get(kAquariumKey, "Play Sound"), "3");
+}
+
+TEST(ScenePlayerFailed, IsTheScenesPlayersStickyFlag) {
+  HostState host;
+  EXPECT_FALSE(ScenePlayerFailed(host));  // no scene
+  host.Scene = std::make_unique<TVelquoraScene>();
+  EXPECT_FALSE(ScenePlayerFailed(host));
+  host.Scene->Player->Failed = true;
+  EXPECT_TRUE(ScenePlayerFailed(host));
+  host.Scene->Player.reset();
+  EXPECT_FALSE(ScenePlayerFailed(host));
+}
+
+TEST(SoundReport, SaysWhetherSoundWasOnAndWhatThePlayerDid) {
+  TVelquoraScene scene;
+  EXPECT_EQ(SoundReport(scene), "sound on, player ok, no sound started");
+  scene.Player->FileName = "C:\\Sounds\\caf\xE9.wav";
+  scene.Player->Failed = true;
+  EXPECT_EQ(SoundReport(scene), "sound on, player failed, last sound C:\\Sounds\\caf\xC3\xA9.wav");
+  scene.SoundEnabled = false;
+  scene.Player.reset();
+  EXPECT_EQ(SoundReport(scene), "sound off, player ok, no sound started");
 }
 
 TEST_F(SaverSettingsTest, TheCountDownStopsAtZeroEvenFromTheLowestNumber) {
