@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "core/rounding.h"
+#include "media/media_player.h"
 #include "media/min_gdi_bitmap.h"
 #include "platform/system/file_stream.h"
 #include "platform/system/temp_files.h"
@@ -197,13 +198,13 @@ void TAVIImage::Close() {
 void TAVIImage::StartSound() {
   StartTime = TickCount();
   if (Player == nullptr) return;
-  TClipSoundPlayer& player = *Player;
+  TMediaPlayer& player = *Player;
   Player = nullptr;
   // A clip without a sound track leaves the player as it is: opening no file would
   // fail and count as a failure of the playlist's player.
   if (SoundFileName.empty()) return;
   try {
-    player.SetFileName(SoundFileName);
+    player.FileName = SoundFileName;
     player.Open();
     player.Play();
   } catch (...) {

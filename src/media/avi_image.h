@@ -17,17 +17,8 @@
 
 namespace velquora {
 
+class TMediaPlayer;
 class TMinGDIBitmap;
-
-// What a clip needs of the media player that plays its sound track: the file to open,
-// opening it and starting to play. Failures stay inside the player.
-class TClipSoundPlayer {
-public:
-  virtual ~TClipSoundPlayer() = default;
-  virtual void SetFileName(const AnsiString& name) = 0;
-  virtual void Open() = 0;
-  virtual void Play() = 0;
-};
 
 // The AVI library is missing, or a clip file cannot be opened.
 class EAVIException : public Exception {
@@ -111,7 +102,7 @@ public:
   std::int32_t CurrentFrame = 0;      // 0: not started
   AnsiString SoundFileName;           // the sound copy; empty when the clip has no audio
   std::uint32_t StartTime = 0;        // tick count at which the clip last started
-  TClipSoundPlayer* Player = nullptr; // plays the sound copy at the next start; not owned
+  TMediaPlayer* Player = nullptr;     // plays the sound copy at the next start; not owned
 
 private:
   // Fills bitmap with the packed picture of frame n; the common part of both GetFrame.

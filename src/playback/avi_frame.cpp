@@ -75,7 +75,7 @@ void PrepareAviFrame(TFrame& frame, TAVIImage& avi, std::int32_t imageIndex) {
 void RewindAviFrame(TFrame& frame) {
   TAVIImage* avi = frame.Animated ? frame.AviAnimation() : nullptr;
   if (avi == nullptr) return;
-  TClipSoundPlayer* player = avi->Player;
+  TMediaPlayer* player = avi->Player;
   frame.Picture.Acquire();
   avi->GetFrame(1, frame.Picture);
   avi->Player = player;

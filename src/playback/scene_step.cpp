@@ -242,6 +242,28 @@ void AdvanceCounters(TVelquoraScene& scene) {
   scene.StepCount = Incremented(scene.StepCount);
 }
 
+// The clips of visible sprites get the player for their sound's next start. A sprite
+// that changed last Step and is hidden now gives it up, and stops the player when the
+// player holds its clip's sound.
+void HandOverClipSound(TVelquoraScene& scene, TMediaPlayer& player) {
+  for (TSpriteEntry& entry : scene.Sprites) {
+    TSprite& sprite = *entry.second;
+    if (sprite.Hidden) continue;
+    for (auto& frame : sprite.Frames()) {
+      if (TAVIImage* avi = frame->AviAnimation()) avi->Player = &player;
+    }
+  }
+  for (TSpriteEntry& entry : scene.Sprites) {
+    TSprite& sprite = *entry.second;
+    if (!sprite.Moving().Changed || !sprite.Hidden) continue;
+    TFrame* frame = sprite.CurrentFrame();
+    TAVIImage* avi = frame != nullptr ? frame->AviAnimation() : nullptr;
+    if (avi == nullptr || avi->SoundFileName.empty()) continue;
+    avi->Player = nullptr;
+    if (player.FileName == avi->SoundFileName) player.Stop();
+  }
+}
+
 }  // namespace
 
 void TVelquoraScene::Step() {
@@ -253,6 +275,7 @@ void TVelquoraScene::Step() {
   if (SoundEnabled && Player) {
     try {
       PlaylistTick(AudioFiles, CurrentAudioIndex, CurrentTick, *Player);
+      HandOverClipSound(*this, *Player);
     } catch (...) {
     }
   }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/memory_stream.h"
+#include "media/media_player.h"
 #include "media/min_gdi_bitmap.h"
 #include "platform/system/file_stream.h"
 #include "platform/system/temp_files.h"
@@ -42,13 +43,21 @@ std::string Marked(std::uint32_t ticks, const std::string& suffix) {
   return std::to_string(ticks) + TemporaryFileMarker() + suffix;
 }
 
-// Records what the clip asks of its player.
-class RecordingPlayer : public TClipSoundPlayer {
-public:
-  void SetFileName(const AnsiString& name) override { Calls.push_back("file " + name); }
-  void Open() override { Calls.push_back("open"); }
-  void Play() override { Calls.push_back("play"); }
+// A media player whose commands are recorded: opens with their file, plays and stops.
+struct RecordingPlayer {
   std::vector<std::string> Calls;
+  TMediaPlayer Player{[this](mci::DeviceId, std::uint32_t message, std::uint32_t, void* parms) -> mci::Result {
+    if (message == mci::MCI_OPEN) {
+      auto& open = *static_cast<mci::OpenParms*>(parms);
+      Calls.push_back("open " + open.ElementName);
+      open.DeviceID = 1;
+    } else if (message == mci::MCI_PLAY) {
+      Calls.push_back("play");
+    } else if (message == mci::MCI_STOP) {
+      Calls.push_back("stop");
+    }
+    return 0;
+  }};
 };
 
 class AviImage : public testing::Test {
@@ -211,7 +220,7 @@ TEST_F(AviImage, AskedWhilePictureOneShowsTheClockRestartsAndTheSoundStartsOnce)
   TAVIImage avi;
   avi.LoadFromStream(stream);
   RecordingPlayer player;
-  avi.Player = &player;
+  avi.Player = &player.Player;
   TBitmap picture;
   clock.Set(100);
   avi.GetFrame(1, picture);  // current 0: not a start
@@ -220,13 +229,14 @@ TEST_F(AviImage, AskedWhilePictureOneShowsTheClockRestartsAndTheSoundStartsOnce)
   clock.Set(250);
   avi.GetFrame(2, picture);  // current 1: the clip starts
   EXPECT_EQ(avi.StartTime, 250u);
-  EXPECT_EQ(player.Calls, (std::vector<std::string>{"file " + avi.SoundFileName, "open", "play"}));
+  EXPECT_EQ(player.Calls, (std::vector<std::string>{"open " + avi.SoundFileName, "play"}));
+  EXPECT_EQ(player.Player.FileName, avi.SoundFileName);
   EXPECT_EQ(avi.Player, nullptr) << "the player is detached after one start";
   avi.GetFrame(1, picture);
   clock.Set(300);
   avi.GetFrame(1, picture);  // starts again, but no player is attached any more
   EXPECT_EQ(avi.StartTime, 300u);
-  EXPECT_EQ(player.Calls.size(), 3u);
+  EXPECT_EQ(player.Calls.size(), 2u);
 }
 
 TEST_F(AviImage, AStartWithoutSoundLeavesThePlayerAlone) {
@@ -236,7 +246,7 @@ TEST_F(AviImage, AStartWithoutSoundLeavesThePlayerAlone) {
   TBitmap picture;
   avi.GetFrame(1, picture);
   RecordingPlayer player;
-  avi.Player = &player;
+  avi.Player = &player.Player;
   avi.GetFrame(2, picture);
   EXPECT_TRUE(player.Calls.empty()) << "no open of an empty name, which would silence the playlist";
   EXPECT_EQ(avi.Player, nullptr);

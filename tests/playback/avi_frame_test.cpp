@@ -11,10 +11,13 @@
 #include <vector>
 
 #include "core/memory_stream.h"
+#include "media/media_player.h"
+#include "platform/mci/mci.h"
 #include "playback/frame.h"
 #include "playback/moving.h"
 #include "playback/scene.h"
 #include "playback/sprite.h"
+#include "playback/start_and_finish.h"
 #include "platform/system/tick_count.h"
 #include "scene_builder.h"
 #include "scene_file/read_version.h"
@@ -184,22 +187,91 @@ TEST_F(AviFrame, AStillFrameThatEndsRewindsTheClipAfterIt) {
 }
 
 TEST_F(AviFrame, RestartRewindsToPictureOneAndDropsThePlayer) {
-  class NoPlayer : public TClipSoundPlayer {
-  public:
-    void SetFileName(const AnsiString&) override { ADD_FAILURE() << "no sound at restart"; }
-    void Open() override {}
-    void Play() override {}
-  } player;
   TFrame& frame = AddClipFrame(sprite, "rawvideo_bgr24_pcm_s16le.avi");
   TAVIImage& avi = *frame.AviAnimation();
   frame.Prepare(1);
   frame.Prepare(6);
-  avi.Player = &player;
+  avi.Player = scene.Player.get();
   clock.Set(777);
   scene.Restart();
   EXPECT_EQ(avi.CurrentFrame, 1);
   EXPECT_EQ(avi.Player, nullptr);
+  EXPECT_TRUE(scene.Player->FileName.empty()) << "no sound at restart";
   EXPECT_EQ(static_cast<const TBitmap&>(frame.Picture), ClipPictures("rawvideo_bgr24.avi")[1]);
+}
+
+// The scene's player on the silent devices, which keep modes and positions by the clock.
+class AviSound : public AviFrame {
+protected:
+  AviSound() {
+    mci::SetBackend(mci::Backend::Silent);
+    sprite.Moving().AbsoluteCoords = true;
+    sprite.Moving().AddStep(HoldAt({0, 0}), &sprite);
+    PrepareScene(scene, 80, 60, RGB(0, 0, 0));
+    scene.TargetBitmap = &target;
+  }
+  ~AviSound() override { mci::SetBackend(previous_); }
+
+  void StepAt(std::uint32_t ms) {
+    clock.Set(ms);
+    scene.Step();
+  }
+
+  TBitmap target = SolidPicture(80, 60, RGB(9, 9, 9));
+
+private:
+  mci::Backend previous_ = mci::CurrentBackend();
+};
+
+TEST_F(AviSound, TheClipsSoundCopyPlaysOncePerStart) {
+  TFrame& frame = AddClipFrame(sprite, "rawvideo_bgr24_pcm_s16le.avi");
+  TAVIImage& avi = *frame.AviAnimation();
+  ASSERT_FALSE(avi.SoundFileName.empty());
+  scene.Restart();
+  EXPECT_TRUE(scene.Player->FileName.empty());
+  StepAt(50);  // the next picture while picture 1 shows: the clip starts, with sound
+  EXPECT_EQ(scene.Player->FileName, avi.SoundFileName);
+  EXPECT_EQ(scene.Player->GetMode(), kModePlaying);
+  EXPECT_FALSE(scene.Player->Failed);
+  const mci::DeviceId device = scene.Player->DeviceID;
+  for (std::uint32_t ms = 100; ms <= 1200; ms += 50) StepAt(ms);
+  EXPECT_EQ(scene.Player->DeviceID, device) << "no second start while the clip plays on";
+  StepAt(1250);  // picture 1 again after the wrap: the clip and its sound start again
+  EXPECT_NE(scene.Player->DeviceID, device);
+  EXPECT_EQ(scene.Player->FileName, avi.SoundFileName);
+}
+
+TEST_F(AviSound, AClipWithoutSoundLeavesThePlayerAlone) {
+  AddClipFrame(sprite, "rawvideo_bgr24.avi");
+  scene.Restart();
+  for (std::uint32_t ms = 50; ms <= 300; ms += 50) StepAt(ms);
+  EXPECT_TRUE(scene.Player->FileName.empty());
+  EXPECT_FALSE(scene.Player->IsOpen);
+  EXPECT_FALSE(scene.Player->Failed);
+}
+
+TEST_F(AviSound, WithoutSoundEnabledNoClipGetsThePlayer) {
+  TFrame& frame = AddClipFrame(sprite, "rawvideo_bgr24_pcm_s16le.avi");
+  scene.SoundEnabled = false;
+  scene.Restart();
+  StepAt(50);
+  EXPECT_EQ(frame.AviAnimation()->Player, nullptr);
+  EXPECT_FALSE(scene.Player->IsOpen);
+}
+
+TEST_F(AviSound, ASpriteThatHidesStopsItsClipsSound) {
+  TStartAndFinish& window = sprite.AddStartFinish();
+  window.StartTick = 1;
+  window.FinishTick = 3;
+  TFrame& frame = AddClipFrame(sprite, "rawvideo_bgr24_pcm_s16le.avi");
+  TAVIImage& avi = *frame.AviAnimation();
+  scene.Restart();
+  StepAt(50);
+  ASSERT_EQ(scene.Player->GetMode(), kModePlaying);
+  for (std::uint32_t ms = 100; ms <= 300; ms += 50) StepAt(ms);
+  ASSERT_TRUE(sprite.Hidden);
+  EXPECT_EQ(scene.Player->GetMode(), kModeStopped);
+  EXPECT_EQ(avi.Player, nullptr);
 }
 
 TEST_F(AviFrame, AFrameWithoutAClipStaysEmpty) {
