@@ -12,6 +12,10 @@
 #include "platform/win/headless_backend.h"
 #include "platform/win/window_system.h"
 
+// fontconfig keeps its configuration for the life of the process by design; what it
+// holds at exit is not a leak of ours.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace velquora;
   const std::span<const std::uint8_t> bytes(data, size);

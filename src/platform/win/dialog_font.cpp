@@ -43,6 +43,7 @@ bool TtfReady() {
 }
 
 constexpr std::size_t kMaxCachedFaces = 64;
+constexpr int kMaxFontPixels = 256;
 
 std::mutex& FontFileLock() {
   static std::mutex lock;
@@ -110,8 +111,9 @@ std::unique_ptr<TTextFont> TTextFont::Open(std::string_view face, int height, in
   const bool bold = weight >= 600;
   const std::string file = FindFontFile(face, bold);
   if (file.empty()) return nullptr;
-  // Sizes beyond any screen are refused rather than rasterised.
-  const int pixels = std::clamp(height == 0 ? 13 : (height < 0 ? -height : height), 1, 1000);
+  // Sizes are held within 1 .. 256 pixels: larger glyphs suit no dialog and would only
+  // cost time to rasterise.
+  const int pixels = std::clamp(height == 0 ? 13 : (height < 0 ? -height : height), 1, kMaxFontPixels);
   auto opened = std::make_unique<Face>();
   opened->Font = TTF_OpenFont(file.c_str(), pixels);  // at 72 dpi one point is one pixel
   if (opened->Font == nullptr) return nullptr;

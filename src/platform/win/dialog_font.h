@@ -43,7 +43,8 @@ DialogBaseUnits MeasureDialogBaseUnits(std::string_view face, int point_size, in
 class TTextFont {
 public:
   // height as CreateFont takes it: negative = character (em) height in pixels,
-  // positive = cell height; weight >= 600 is bold. nullptr when no font file opens.
+  // positive = cell height, either held within 1 .. 256 pixels; weight >= 600 is bold.
+  // nullptr when no font file opens.
   static std::unique_ptr<TTextFont> Open(std::string_view face, int height, int weight, bool underline);
   ~TTextFont();
   TTextFont(const TTextFont&) = delete;
