@@ -232,9 +232,10 @@ void ShowSettingsDialog(HostState& host, DialogServices& services) {
   layout = {};  // the template is not needed once the dialog exists
   if (dialog.Get() == kNoWindow) return;
   const ScopedHandle saver_window(host.SaverWindow, dialog.Get());
+  // The link's font before the dialog shows, so that its first picture has it.
+  const ScopedFont link_font = GiveLinkFont(windows, dialog.Get(), scene.SettingsFontSize, scene.SettingsFontName);
   windows.ShowWindow(dialog.Get(), SW_SHOW);
   windows.SetForegroundWindow(dialog.Get());
-  const ScopedFont link_font = GiveLinkFont(windows, dialog.Get(), scene.SettingsFontSize, scene.SettingsFontName);
   RunDialogLoop(windows, dialog.Get());
 }
 
@@ -249,9 +250,9 @@ void ShowAboutDialog(HostState& host, DialogServices& services, WindowHandle par
   if (dialog.Get() == kNoWindow) return;
   // Cleared before the dialog goes (members go in reverse order).
   const ScopedHandle about_dialog(host.AboutDialog, dialog.Get());
+  const ScopedFont link_font = GiveLinkFont(windows, dialog.Get(), scene.AboutFontSize, scene.AboutFontName);
   windows.ShowWindow(dialog.Get(), SW_SHOW);
   windows.SetForegroundWindow(dialog.Get());
-  const ScopedFont link_font = GiveLinkFont(windows, dialog.Get(), scene.AboutFontSize, scene.AboutFontName);
   RunDialogLoop(windows, dialog.Get());
 }
 

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -316,6 +317,40 @@ TEST_F(SettingsDialogTest, AboutDialogOverAWindowSetsAboutDialogWhileOpen) {
   EXPECT_NE(while_open, kNoWindow);
   EXPECT_FALSE(windows_->IsWindow(while_open));
   EXPECT_EQ(host_.AboutDialog, kNoWindow);
+}
+
+// The longest run of dark pixels in one row of the control's place in the picture.
+int LongestDarkRun(const TBitmap& picture, const Rect& place) {
+  int longest = 0;
+  for (int y = place.Top; y < place.Bottom && y < picture.Height(); ++y) {
+    int run = 0;
+    for (int x = place.Left; x < place.Right && x < picture.Width(); ++x) {
+      const TColor c = picture.GetPixel(x, y);
+      run = GetRValue(c) + GetGValue(c) + GetBValue(c) < 200 ? run + 1 : 0;
+      longest = std::max(longest, run);
+    }
+  }
+  return longest;
+}
+
+TEST_F(SettingsDialogTest, TheLinkIsDrawnUnderlinedAndItsLabelIsNot) {
+  int link_run = 0;
+  int label_run = 0;
+  Then([&] { backend_->InjectKey(Settings(), VK_TAB); });  // something to draw after the set-up
+  Then([&] {
+    const TBitmap& picture = backend_->Find(Settings())->LastPicture;
+    const Rect frame = windows_->GetWindowRect(Settings()).value();
+    const auto place = [&](int id) {
+      Rect r = windows_->GetWindowRect(windows_->GetDlgItem(Settings(), id)).value();
+      return Rect{r.Left - frame.Left, r.Top - frame.Top, r.Right - frame.Left, r.Bottom - frame.Top};
+    };
+    link_run = LongestDarkRun(picture, place(kIdLink));
+    label_run = LongestDarkRun(picture, place(kIdLinkLabel));
+    backend_->InjectKey(Settings(), VK_ESCAPE);
+  });
+  RunSettings();
+  EXPECT_GT(link_run, 60) << "an underline under \"https://example.org/support\"";
+  EXPECT_LT(label_run, 20);
 }
 
 TEST_F(SettingsDialogTest, NoDialogNoLoop) {
