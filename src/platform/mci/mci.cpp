@@ -50,12 +50,14 @@ DeviceTable& Table() {
 
 std::vector<std::uint8_t> ReadMidiBytes(const std::filesystem::path& path) {
   CheckSoundFile(path, kMaxMidiFileBytes);
-  std::ifstream file(path, std::ios::binary);
+  std::ifstream file(path, std::ios::binary | std::ios::ate);
   if (!file) throw ESoundFile(MCIERR_FILE_READ, "file cannot be read");
-  std::vector<std::uint8_t> bytes(kMaxMidiFileBytes + 1);
+  const std::streamoff size = file.tellg();
+  if (size < 0 || static_cast<std::uintmax_t>(size) > kMaxMidiFileBytes) throw ESoundFile(MCIERR_INVALID_FILE, "file too large");
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+  file.seekg(0);
   file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  if (file.bad()) throw ESoundFile(MCIERR_FILE_READ, "file cannot be read");
-  bytes.resize(static_cast<std::size_t>(file.gcount()));
+  if (file.gcount() != size) throw ESoundFile(MCIERR_FILE_READ, "file cannot be read");
   return bytes;
 }
 
