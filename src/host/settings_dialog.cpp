@@ -34,6 +34,21 @@ private:
   WindowHandle dialog_;
 };
 
+// Brings a window to the foreground when this goes, if it still exists.
+class ScopedForeground {
+public:
+  ScopedForeground(TWindowSystem& windows, WindowHandle window) : windows_(windows), window_(window) {}
+  ~ScopedForeground() {
+    if (window_ != kNoWindow && windows_.IsWindow(window_)) windows_.SetForegroundWindow(window_);
+  }
+  ScopedForeground(const ScopedForeground&) = delete;
+  ScopedForeground& operator=(const ScopedForeground&) = delete;
+
+private:
+  TWindowSystem& windows_;
+  WindowHandle window_;
+};
+
 // Sets a handle of the host for the lifetime of this object.
 class ScopedHandle {
 public:
@@ -245,6 +260,9 @@ void ShowAboutDialog(HostState& host, DialogServices& services, WindowHandle par
   const TVelquoraScene& scene = *host.Scene;
   const DialogScale scale = MeasureDialogScale(windows, scene.AboutFontName, scene.AboutFontSize);
   std::vector<std::uint8_t> layout = EncodeDialogTemplate(AboutDialogLayout(scene, scale));
+  // Once the about dialog is gone its parent takes the keyboard back, as an owner
+  // window does (declared first, so it acts after the dialog is destroyed).
+  const ScopedForeground refocus_parent(windows, parent);
   const ScopedDialog dialog(windows, CreateDialogOrNone(windows, layout, parent, AboutDialogProcedure(windows, scene)));
   layout = {};
   if (dialog.Get() == kNoWindow) return;

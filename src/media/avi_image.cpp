@@ -156,6 +156,7 @@ void TAVIImage::LoadFromStream(TStream& stream) {
       file.reset();
       OpenClip(*written);
       wrote_clip_ = true;
+      if (!HasClip()) Close();  // a clip that does not open is of no use on disk
     }
   } catch (...) {
     // A copy that could not be completed is not left behind.

@@ -171,7 +171,7 @@ TEST_F(DialogDisplayTest, EscStoresNothing) {
   const Rect bar = settings_items_.at(kSpeedBarId);
   ClickAt(dialog, bar.Left + 2, (bar.Top + bar.Bottom) / 2);
   Key("Escape");
-  EXPECT_EQ(saver->WaitFor(5000ms), 0);
+  EXPECT_EQ(saver->WaitFor(5000ms), 0) << Output();
   EXPECT_FALSE(StoredSetting(kTimerIntervalValue).has_value());
   EXPECT_FALSE(StoredSetting(kPlaySoundValue).has_value());
 }

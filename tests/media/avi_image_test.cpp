@@ -207,7 +207,8 @@ TEST_F(AviImage, PicturesAreThoseOfTheLibraryWithTheirHeaderKept) {
   TMinGDIBitmap picture;
   ASSERT_TRUE(avi.GetFrame(3, picture));
   avifile::TAviFile file(kAviFolder / "rawvideo_pal8.avi");
-  const std::span<const std::uint8_t> dib = file.OpenFrameReader(0)->GetFrame(3);
+  const auto reader = file.OpenFrameReader(0);  // the picture lives in the reader
+  const std::span<const std::uint8_t> dib = reader->GetFrame(3);
   TBitmap expected;
   LoadPackedDib(dib, expected);
   EXPECT_EQ(static_cast<const TBitmap&>(picture), expected);

@@ -30,6 +30,11 @@ int RecordXError(Display*, XErrorEvent*) {
 // the window goes. Xlib's default would end the process.
 int IgnoreXError(Display*, XErrorEvent*) { return 0; }
 
+// SDL sets X error handlers of its own around some of its calls; a window that another
+// program (or SDL itself, waking its event loop) still names after it is gone must not
+// end the process through the default handler, which exits.
+void KeepIgnoringXErrors() { XSetErrorHandler(IgnoreXError); }
+
 WPARAM VirtualKey(SDL_Keycode key) {
   if (key >= SDLK_a && key <= SDLK_z) return 'A' + (key - SDLK_a);
   if (key >= SDLK_0 && key <= SDLK_9) return '0' + (key - SDLK_0);
@@ -164,7 +169,12 @@ public:
   }
 
   void Raise(WindowHandle window) override {
-    if (const auto found = windows_.find(window); found != windows_.end()) SDL_RaiseWindow(found->second.Sdl);
+    const auto found = windows_.find(window);
+    if (found == windows_.end()) return;
+    SDL_RaiseWindow(found->second.Sdl);
+    // Without a window manager nobody hands the keyboard over (when the about dialog
+    // closes, say, its parent would be left without it): take it where it is shown.
+    if ((SDL_GetWindowFlags(found->second.Sdl) & SDL_WINDOW_SHOWN) != 0) SDL_SetWindowInputFocus(found->second.Sdl);
   }
 
   std::optional<Point> CursorPosition() override {
@@ -220,6 +230,7 @@ public:
     if (!ClientRect(x_window)) return kNoWindow;
     SDL_Window* sdl = SDL_CreateWindowFrom(reinterpret_cast<const void*>(static_cast<std::uintptr_t>(x_window)));
     if (sdl == nullptr) return kNoWindow;
+    KeepIgnoringXErrors();
     XSelectInput(watcher_, static_cast<Window>(x_window), StructureNotifyMask);
     XFlush(watcher_);
     windows_[x_window] = NativeWindow{sdl, created_here, foreign, false, nullptr};
@@ -241,6 +252,7 @@ private:
     SDL_Window* sdl = SDL_CreateWindow(request.Title.c_str(), request.Bounds.Left, request.Bounds.Top,
                                        request.Bounds.Width(), request.Bounds.Height(), flags);
     if (sdl == nullptr) return kNoWindow;
+    KeepIgnoringXErrors();
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
     if (SDL_GetWindowWMInfo(sdl, &info) == SDL_FALSE || info.subsystem != SDL_SYSWM_X11) {
@@ -263,6 +275,7 @@ private:
     SDL_Window* sdl = SDL_CreateWindow(request.Title.c_str(), request.Bounds.Left, request.Bounds.Top,
                                        request.Bounds.Width(), request.Bounds.Height(), flags);
     if (sdl == nullptr) return kNoWindow;
+    KeepIgnoringXErrors();
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
     if (SDL_GetWindowWMInfo(sdl, &info) == SDL_FALSE || info.subsystem != SDL_SYSWM_X11) {
