@@ -20,23 +20,23 @@ void Align(std::vector<std::uint8_t>& out) {
 }
 }  // namespace
 
-std::vector<std::uint8_t> WriteDialogTemplate(const DialogSpec& spec) {
+std::vector<std::uint8_t> WriteDialogTemplate(const DialogSpec& design) {
   std::vector<std::uint8_t> out;
-  DWord(out, spec.Style);
+  DWord(out, design.Style);
   DWord(out, 0);
-  Word(out, static_cast<std::uint32_t>(spec.Items.size()));
-  Word(out, static_cast<std::uint32_t>(spec.X));
-  Word(out, static_cast<std::uint32_t>(spec.Y));
-  Word(out, static_cast<std::uint32_t>(spec.Width));
-  Word(out, static_cast<std::uint32_t>(spec.Height));
+  Word(out, static_cast<std::uint32_t>(design.Items.size()));
+  Word(out, static_cast<std::uint32_t>(design.X));
+  Word(out, static_cast<std::uint32_t>(design.Y));
+  Word(out, static_cast<std::uint32_t>(design.Width));
+  Word(out, static_cast<std::uint32_t>(design.Height));
   Word(out, 0);  // no menu
   Word(out, 0);  // the dialog class
-  Text(out, spec.Title);
-  if ((spec.Style & 0x40) != 0) {
-    Word(out, static_cast<std::uint32_t>(spec.PointSize));
-    Text(out, spec.Face);
+  Text(out, design.Title);
+  if ((design.Style & 0x40) != 0) {
+    Word(out, static_cast<std::uint32_t>(design.PointSize));
+    Text(out, design.Face);
   }
-  for (const DialogItemSpec& item : spec.Items) {
+  for (const DialogItemSpec& item : design.Items) {
     Align(out);
     DWord(out, item.Style | 0x50000000);
     DWord(out, 0);

@@ -33,6 +33,6 @@ struct DialogSpec {
   std::vector<DialogItemSpec> Items;
 };
 
-std::vector<std::uint8_t> WriteDialogTemplate(const DialogSpec& spec);
+std::vector<std::uint8_t> WriteDialogTemplate(const DialogSpec& design);
 
 }  // namespace velquora

@@ -23,11 +23,11 @@ int main(int argc, char** argv) {
     return 1;
   }
   TWindowSystem windows(std::move(backend));
-  DialogSpec spec;
-  spec.Width = 191;
-  spec.Height = 155;
-  spec.Title = u"Sample settings";
-  spec.Items = {
+  DialogSpec design;
+  design.Width = 191;
+  design.Height = 155;
+  design.Title = u"Sample settings";
+  design.Items = {
       {DialogControlClass::ScrollBar, 6, WS_TABSTOP | SBS_TOPALIGN, 4, 15, 118, 12, u""},
       {DialogControlClass::Button, 5, WS_TABSTOP | BS_AUTOCHECKBOX, 4, 39, 81, 11, u"Play sound"},
       {DialogControlClass::Button, IDOK, WS_TABSTOP | BS_DEFPUSHBUTTON, 127, 4, 57, 15, u"OK"},
@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
       {DialogControlClass::Static, 204, SS_LEFT, 4, 92, 152, 11, u"www.example.org/support"},
       {DialogControlClass::Static, 205, SS_LEFT, 4, 105, 121, 46, u"Notes:\rPress OK to keep the speed.\r"},
   };
-  const std::vector<std::uint8_t> bytes = WriteDialogTemplate(spec);
+  const std::vector<std::uint8_t> bytes = WriteDialogTemplate(design);
   const WindowHandle dialog = windows.CreateDialogIndirectParam(
       bytes, kNoWindow,
       [&windows](WindowHandle self, UINT message, WPARAM, LPARAM) -> LRESULT {

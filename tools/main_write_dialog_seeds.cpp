@@ -34,8 +34,8 @@ int main(int argc, char** argv) {
   DialogSpec no_font = full;
   no_font.Style &= ~DS_SETFONT;
   int index = 0;
-  for (const DialogSpec* spec : {&full, &empty, &no_font}) {
-    const std::vector<std::uint8_t> bytes = WriteDialogTemplate(*spec);
+  for (const DialogSpec* design : {&full, &empty, &no_font}) {
+    const std::vector<std::uint8_t> bytes = WriteDialogTemplate(*design);
     std::ofstream out(folder / ("seed" + std::to_string(index++) + ".dlg"), std::ios::binary);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   }

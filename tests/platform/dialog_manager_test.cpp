@@ -25,12 +25,12 @@ struct Call {
 // The sample dialog in dialog units: a speed bar, a check box, OK (default), Cancel,
 // About and a label, in that tab order (the label is no tab stop).
 DialogSpec SampleDialog(std::uint32_t extra_style = 0) {
-  DialogSpec spec;
-  spec.Style |= extra_style;
-  spec.Width = 191;
-  spec.Height = 155;
-  spec.Title = u"Sample";
-  spec.Items = {
+  DialogSpec design;
+  design.Style |= extra_style;
+  design.Width = 191;
+  design.Height = 155;
+  design.Title = u"Sample";
+  design.Items = {
       {DialogControlClass::ScrollBar, kBar, WS_TABSTOP | SBS_TOPALIGN, 4, 15, 118, 12, u""},
       {DialogControlClass::Button, kSound, WS_TABSTOP | BS_AUTOCHECKBOX, 4, 39, 81, 11, u"Play sound"},
       {DialogControlClass::Button, IDOK, WS_TABSTOP | BS_DEFPUSHBUTTON, 127, 4, 57, 15, u"OK"},
@@ -38,7 +38,7 @@ DialogSpec SampleDialog(std::uint32_t extra_style = 0) {
       {DialogControlClass::Button, kAbout, WS_TABSTOP | BS_PUSHBUTTON, 127, 115, 57, 15, u"About"},
       {DialogControlClass::Static, kLabel, SS_LEFT, 4, 28, 118, 11, u"20 frames per second"},
   };
-  return spec;
+  return design;
 }
 
 class DialogTest : public ::testing::Test {
@@ -405,9 +405,9 @@ TEST_F(DialogTest, ADeletedFontLeavesTheControlWithTheDialogsFont) {
 }
 
 TEST_F(DialogTest, ATemplateLargerThanAnyScreenIsRefused) {
-  DialogSpec spec = SampleDialog(WS_VISIBLE);
-  spec.Width = 30000;  // 45000 pixels
-  const std::vector<std::uint8_t> bytes = WriteDialogTemplate(spec);
+  DialogSpec design = SampleDialog(WS_VISIBLE);
+  design.Width = 30000;  // 45000 pixels
+  const std::vector<std::uint8_t> bytes = WriteDialogTemplate(design);
   EXPECT_EQ(windows_->CreateDialogIndirectParam(bytes, kNoWindow, nullptr, 0), kNoWindow);
 }
 

@@ -13,16 +13,16 @@ namespace velquora {
 namespace {
 
 DialogSpec TwoItemDialog() {
-  DialogSpec spec;
-  spec.Width = 191;
-  spec.Height = 155;
-  spec.Title = u"Settings";
-  spec.Items = {
+  DialogSpec design;
+  design.Width = 191;
+  design.Height = 155;
+  design.Title = u"Settings";
+  design.Items = {
       {DialogControlClass::ScrollBar, 6, WS_TABSTOP | SBS_TOPALIGN, 4, 15, 118, 12, u""},
       {DialogControlClass::Button, 5, WS_TABSTOP | BS_AUTOCHECKBOX, 4, 39, 81, 11, u"Play sound"},
       {DialogControlClass::Static, 200, SS_LEFT, 4, 28, 118, 11, u"20 frames per second"},
   };
-  return spec;
+  return design;
 }
 
 TEST(DialogTemplate, ReadsHeaderAndItemsAsWritten) {
@@ -85,9 +85,9 @@ TEST(DialogTemplate, RefusesACountBeyondTheItemsThere) {
 }
 
 TEST(DialogTemplate, WithoutSetFontTheHeaderHasNoFont) {
-  DialogSpec spec = TwoItemDialog();
-  spec.Style &= ~DS_SETFONT;
-  const std::optional<DialogTemplate> parsed = ParseDialogTemplate(WriteDialogTemplate(spec));
+  DialogSpec design = TwoItemDialog();
+  design.Style &= ~DS_SETFONT;
+  const std::optional<DialogTemplate> parsed = ParseDialogTemplate(WriteDialogTemplate(design));
   ASSERT_TRUE(parsed);
   EXPECT_EQ(parsed->FaceName, u"");
   EXPECT_EQ(parsed->Items.size(), 3u);

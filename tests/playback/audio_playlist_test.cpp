@@ -28,11 +28,11 @@ struct FileSpec {
 
 class Playlist : public ::testing::Test {
 protected:
-  void Add(const FileSpec& spec) {
+  void Add(const FileSpec& design) {
     auto file = std::make_unique<TAudioFile>();
-    file->FileName = std::string(1, spec.letter) + ".wav";
-    if (spec.length > 0) mci.files[file->FileName] = spec.length;
-    for (const TimedSpec& timed : spec.items) {
+    file->FileName = std::string(1, design.letter) + ".wav";
+    if (design.length > 0) mci.files[file->FileName] = design.length;
+    for (const TimedSpec& timed : design.items) {
       TAudioItem& item = file->AddItem();
       item.StartTick = timed.start;
       item.StopTick = timed.stop;

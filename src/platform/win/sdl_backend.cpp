@@ -30,9 +30,8 @@ int RecordXError(Display*, XErrorEvent*) {
 // the window goes. Xlib's default would end the process.
 int IgnoreXError(Display*, XErrorEvent*) { return 0; }
 
-// SDL sets X error handlers of its own around some of its calls; a window that another
-// program (or SDL itself, waking its event loop) still names after it is gone must not
-// end the process through the default handler, which exits.
+// A window that another program (or SDL itself, waking its event loop) still names after
+// it is gone must not end the process through the default handler, which exits.
 void KeepIgnoringXErrors() { XSetErrorHandler(IgnoreXError); }
 
 WPARAM VirtualKey(SDL_Keycode key) {
@@ -230,7 +229,6 @@ public:
     if (!ClientRect(x_window)) return kNoWindow;
     SDL_Window* sdl = SDL_CreateWindowFrom(reinterpret_cast<const void*>(static_cast<std::uintptr_t>(x_window)));
     if (sdl == nullptr) return kNoWindow;
-    KeepIgnoringXErrors();
     XSelectInput(watcher_, static_cast<Window>(x_window), StructureNotifyMask);
     XFlush(watcher_);
     windows_[x_window] = NativeWindow{sdl, created_here, foreign, false, nullptr};
@@ -252,7 +250,6 @@ private:
     SDL_Window* sdl = SDL_CreateWindow(request.Title.c_str(), request.Bounds.Left, request.Bounds.Top,
                                        request.Bounds.Width(), request.Bounds.Height(), flags);
     if (sdl == nullptr) return kNoWindow;
-    KeepIgnoringXErrors();
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
     if (SDL_GetWindowWMInfo(sdl, &info) == SDL_FALSE || info.subsystem != SDL_SYSWM_X11) {
@@ -275,7 +272,6 @@ private:
     SDL_Window* sdl = SDL_CreateWindow(request.Title.c_str(), request.Bounds.Left, request.Bounds.Top,
                                        request.Bounds.Width(), request.Bounds.Height(), flags);
     if (sdl == nullptr) return kNoWindow;
-    KeepIgnoringXErrors();
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
     if (SDL_GetWindowWMInfo(sdl, &info) == SDL_FALSE || info.subsystem != SDL_SYSWM_X11) {
@@ -418,11 +414,15 @@ std::unique_ptr<WindowBackend> OpenDisplayBackend() {
   SDL_SetHint(SDL_HINT_GRAB_KEYBOARD, "1");
   // A dialog's close button asks its procedure; it must not end the program by itself.
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+  // Installed before SDL starts, so that SDL, which puts back the handler it found when
+  // it shuts its video down (and then closes connections that may still report errors
+  // about windows already gone), puts back this one and not the default that exits.
+  KeepIgnoringXErrors();
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     XCloseDisplay(watcher);
     return nullptr;
   }
-  XSetErrorHandler(IgnoreXError);
+  KeepIgnoringXErrors();
   SetScreenSizeQuery([]() -> std::optional<ScreenSize> {
     SDL_DisplayMode mode;
     if (SDL_GetDesktopDisplayMode(0, &mode) != 0) return std::nullopt;
