@@ -147,7 +147,8 @@ public:
   // and everything else of ours except a screen-saver daemon's window.
   std::vector<std::string> ProgramEnvironment(const fs::path& config_home) const {
     // Under LeakSanitizer, what the display libraries keep for good is not the program's.
-    std::string leak_options = "LSAN_OPTIONS=suppressions=" VELQUORA_TEST_FILES "/lsan/display_libraries.supp";
+    std::string leak_options =
+        "LSAN_OPTIONS=print_suppressions=0:suppressions=" VELQUORA_TEST_FILES "/lsan/display_libraries.supp";
     std::vector<std::string> environment = {"DISPLAY=" + name_, "XDG_CONFIG_HOME=" + config_home.string()};
     for (char** entry = environ; *entry != nullptr; ++entry) {
       const std::string text = *entry;
