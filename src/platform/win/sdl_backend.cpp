@@ -244,9 +244,8 @@ private:
     SDL_Surface* Shown = nullptr;  // the surface the last picture went to
   };
 
-  WindowHandle CreatePopup(const NativeWindowRequest& request) {
-    const Uint32 flags = SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN | SDL_WINDOW_FULLSCREEN_DESKTOP |
-                         (request.TopMost ? SDL_WINDOW_ALWAYS_ON_TOP : 0);
+  // An SDL window on X11, kept under its X window's id; kNoWindow when none can be made.
+  WindowHandle CreateSdlWindow(const NativeWindowRequest& request, Uint32 flags) {
     SDL_Window* sdl = SDL_CreateWindow(request.Title.c_str(), request.Bounds.Left, request.Bounds.Top,
                                        request.Bounds.Width(), request.Bounds.Height(), flags);
     if (sdl == nullptr) return kNoWindow;
@@ -258,6 +257,15 @@ private:
     }
     const WindowHandle handle = info.info.x11.window;
     windows_[handle] = NativeWindow{sdl, false, false, false, nullptr};
+    return handle;
+  }
+
+  WindowHandle CreatePopup(const NativeWindowRequest& request) {
+    const Uint32 flags = SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN | SDL_WINDOW_FULLSCREEN_DESKTOP |
+                         (request.TopMost ? SDL_WINDOW_ALWAYS_ON_TOP : 0);
+    const WindowHandle handle = CreateSdlWindow(request, flags);
+    if (handle == kNoWindow) return kNoWindow;
+    SDL_Window* sdl = windows_[handle].Sdl;
     SDL_RaiseWindow(sdl);
     // A saver covering the screen takes the keyboard and the pointer, so that every key
     // and movement reaches it whichever window had the focus before.
@@ -268,19 +276,7 @@ private:
   // A decorated window of its own: title bar and close button from the window manager;
   // its close button arrives as WM_SYSCOMMAND SC_CLOSE.
   WindowHandle CreateDialogWindow(const NativeWindowRequest& request) {
-    const Uint32 flags = request.Visible ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN;
-    SDL_Window* sdl = SDL_CreateWindow(request.Title.c_str(), request.Bounds.Left, request.Bounds.Top,
-                                       request.Bounds.Width(), request.Bounds.Height(), flags);
-    if (sdl == nullptr) return kNoWindow;
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (SDL_GetWindowWMInfo(sdl, &info) == SDL_FALSE || info.subsystem != SDL_SYSWM_X11) {
-      SDL_DestroyWindow(sdl);
-      return kNoWindow;
-    }
-    const WindowHandle handle = info.info.x11.window;
-    windows_[handle] = NativeWindow{sdl, false, false, false, nullptr};
-    return handle;
+    return CreateSdlWindow(request, request.Visible ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN);
   }
 
   WindowHandle CreateChild(const NativeWindowRequest& request) {
