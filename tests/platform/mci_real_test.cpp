@@ -170,6 +170,46 @@ TEST_F(RealDevices, ADamagedFileFailsToOpen) {
   EXPECT_EQ(id, 0);
 }
 
+// Threads of this process that are running now.
+std::size_t RunningThreads() {
+  std::size_t count = 0;
+  for ([[maybe_unused]] const fs::directory_entry& task : fs::directory_iterator("/proc/self/task")) ++count;
+  return count;
+}
+
+// A MIDI file of one note held for an hour (96 ticks a beat at 120 beats a minute).
+std::vector<std::uint8_t> HourLongMidi() {
+  constexpr std::uint32_t kTicks = 96 * 2 * 3600;
+  return {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96, 'M', 'T', 'r', 'k', 0, 0, 0, 13,
+          0, 0x90, 0x3C, 0x64,
+          static_cast<std::uint8_t>(0x80 | (kTicks >> 14)), static_cast<std::uint8_t>(0x80 | ((kTicks >> 7) & 0x7F)),
+          static_cast<std::uint8_t>(kTicks & 0x7F), 0x80, 0x3C, 0x40,
+          0, 0xFF, 0x2F, 0};
+}
+
+// A device closed in the middle of its song, or while it is still rendering its way to a
+// far seek position, ends its decoder thread promptly instead of at the song's end.
+TEST_F(RealDevices, ClosingAMidiDeviceMidSongEndsItsDecoder) {
+  ScopedTempDir folder;
+  const fs::path song = folder.Write("hour.mid", HourLongMidi());
+  for (const bool seek_far : {false, true}) {
+    SCOPED_TRACE(seek_far ? "closed during a far seek" : "closed while playing");
+    DeviceId id = 0;
+    ASSERT_EQ(Open(song, id), 0u);
+    ASSERT_EQ(Length(id), 3600000u);
+    ASSERT_EQ(Play(id), 0u);
+    ASSERT_TRUE(WaitFor([&] { return Position(id) >= 100; }));
+    if (seek_far) {
+      SeekParms parms;
+      parms.To = 3590000;
+      ASSERT_EQ(SendCommand(id, MCI_SEEK, MCI_WAIT | MCI_TO, &parms), 0u);
+    }
+    const std::size_t with_decoder = RunningThreads();
+    EXPECT_EQ(Close(id), 0u);
+    EXPECT_TRUE(WaitFor([&] { return RunningThreads() < with_decoder; })) << "the decoder thread goes on";
+  }
+}
+
 // Runs in a fresh process (the output of this one may be open already) whose SDL finds
 // no audio driver: the open fails, so the playlist goes silent.
 TEST(RealDevicesWithoutOutput, OpenFailsWithAHardwareError) {
