@@ -27,6 +27,14 @@ MidiTrackWriter Notes(int count, std::uint32_t ticks, bool running_status = fals
   return track;
 }
 
+// `count` note-ons `delta` ticks apart, after a tempo of `tempo` microseconds a quarter.
+MidiTrackWriter Crowd(int count, std::uint32_t delta = 0, std::uint32_t tempo = 500000) {
+  MidiTrackWriter track;
+  track.Tempo(0, tempo);
+  for (int i = 0; i < count; ++i) track.NoteOn(delta, 0, 60 + i % 12, 100);
+  return track;
+}
+
 // A case's description as a test name.
 template <typename Case>
 std::string CaseName(const ::testing::TestParamInfo<Case>& info) {
@@ -80,6 +88,9 @@ std::vector<LengthCase> LengthCases() {
                    }(),
                    500});
   cases.push_back({"an empty track lasts 0 ms", File(0, 96, {MidiTrackWriter().EndOfTrack()}), 0});
+  const int most = static_cast<int>(kMaxMessagesPerSpan);
+  cases.push_back({"as many notes at one instant as can be played", File(0, 96, {Crowd(most).EndOfTrack(96)}), 500});
+  cases.push_back({"twice as many notes spread over time", File(0, 96, {Notes(most, 96).EndOfTrack()}), 500u * most});
   return cases;
 }
 
@@ -135,6 +146,11 @@ std::vector<RefusalCase> RefusalCases() {
                      for (int i = 0; i < 8; ++i) track.Text(0x0FFFFFFF, "x");
                      return File(0, 1, {track});
                    }()});
+  const int most = static_cast<int>(kMaxMessagesPerSpan);
+  cases.push_back({"more notes at one instant than can be played", File(0, 96, {Crowd(most + 1).EndOfTrack(96)})});
+  cases.push_back({"the crowd split over two tracks",
+                   File(1, 96, {Crowd(most / 2).EndOfTrack(96), Crowd(most / 2 + 1).EndOfTrack(96)})});
+  cases.push_back({"the crowd a tick apart at the fastest tempo", File(0, 96, {Crowd(most + 1, 1, 1).EndOfTrack(96)})});
   cases.push_back({"header length past the end", [] {
                      Bytes f = File(0, 96, {Notes(1, 96)});
                      f[7] = 0xFF;

@@ -52,8 +52,10 @@ class TrackReader {
 public:
   explicit TrackReader(std::span<const std::uint8_t> track) : track_(track) {}
 
-  // Returns the tick of the track's last complete event (0 for an empty track).
-  std::uint64_t Read(std::vector<std::pair<std::uint64_t, std::uint32_t>>& tempos) {
+  // Returns the tick of the track's last complete event (0 for an empty track) and
+  // calls on_message(tick) for each channel message.
+  template <typename OnMessage>
+  std::uint64_t Read(std::vector<std::pair<std::uint64_t, std::uint32_t>>& tempos, OnMessage&& on_message) {
     std::uint64_t tick = 0;
     std::uint64_t last = 0;
     std::uint8_t running = 0;
@@ -77,6 +79,7 @@ public:
           if (track_[at_ + i] & 0x80) throw EMidiFormat("status byte inside a channel message");
         }
         at_ += data_bytes;
+        on_message(event_tick);
       } else if (status == 0xFF) {
         running = 0;
         if (at_ >= track_.size()) break;
@@ -124,6 +127,51 @@ private:
   std::size_t at_ = 0;
 };
 
+// Microseconds from the start to a tick, by the file's division and tempo changes.
+class TempoMap {
+public:
+  TempoMap(std::uint16_t division, std::vector<std::pair<std::uint64_t, std::uint32_t>> tempos)
+      : division_(division) {
+    if (division & 0x8000) {
+      // SMPTE time: frames per second (29 stands for 29.97) times ticks per frame.
+      const int frames = -static_cast<std::int8_t>(division >> 8);
+      const int ticks_per_frame = division & 0xFF;
+      if (frames <= 0 || ticks_per_frame == 0) throw EMidiFormat("bad SMPTE division");
+      smpte_rate_ = (frames == 29 ? 29.97L : frames) * ticks_per_frame;
+      return;
+    }
+    std::stable_sort(tempos.begin(), tempos.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    segments_.push_back(Segment{0, 0, kDefaultTempo});
+    for (const auto& [tick, tempo] : tempos) {
+      const Segment& last = segments_.back();
+      segments_.push_back(Segment{tick, At(last, tick), tempo});
+    }
+  }
+
+  // Ticks below 2^60 (each track has fewer events than bytes, each delta below 2^28)
+  // stay exact enough in long double.
+  long double Microseconds(std::uint64_t tick) const {
+    if (smpte_rate_ > 0) return static_cast<long double>(tick) * 1e6L / smpte_rate_;
+    const auto after = std::upper_bound(segments_.begin(), segments_.end(), tick,
+                                        [](std::uint64_t t, const Segment& s) { return t < s.Tick; });
+    return At(*std::prev(after), tick);
+  }
+
+private:
+  struct Segment {
+    std::uint64_t Tick;
+    long double Start;  // microseconds at Tick
+    std::uint32_t Tempo;
+  };
+  long double At(const Segment& segment, std::uint64_t tick) const {
+    return segment.Start + static_cast<long double>(tick - segment.Tick) * segment.Tempo / division_;
+  }
+
+  std::uint16_t division_;
+  long double smpte_rate_ = 0;
+  std::vector<Segment> segments_;
+};
+
 }  // namespace
 
 MidiTiming ParseMidiFile(std::span<const std::uint8_t> bytes) {
@@ -143,44 +191,38 @@ MidiTiming ParseMidiFile(std::span<const std::uint8_t> bytes) {
   if (division == 0) throw EMidiFormat("zero ticks per quarter note");
 
   std::vector<std::pair<std::uint64_t, std::uint32_t>> tempos;
+  std::vector<std::span<const std::uint8_t>> tracks;
+  std::uint64_t messages = 0;
   std::size_t at = 8 + std::size_t{header_length};
   while (at + 8 <= bytes.size() && timing.Tracks < declared_tracks) {
     const std::size_t length = std::min<std::size_t>(BigEndian32(bytes, at + 4), bytes.size() - at - 8);
     if (HasTag(bytes, at, "MTrk")) {
-      TrackReader reader(bytes.subspan(at + 8, length));
-      timing.LastTick = std::max(timing.LastTick, reader.Read(tempos));
+      tracks.push_back(bytes.subspan(at + 8, length));
+      timing.LastTick = std::max(timing.LastTick, TrackReader(tracks.back()).Read(tempos, [&](std::uint64_t) { ++messages; }));
       ++timing.Tracks;
     }
     at += 8 + length;
   }
   if (timing.Tracks == 0) throw EMidiFormat("MIDI file without track chunks");
 
-  // Microseconds up to the last event. Ticks are below 2^60 (each track has fewer events
-  // than bytes, each delta below 2^28), so long double keeps them exact enough.
-  long double microseconds = 0;
-  if (division & 0x8000) {
-    // SMPTE time: frames per second (29 stands for 29.97) times ticks per frame.
-    const int frames = -static_cast<std::int8_t>(division >> 8);
-    const int ticks_per_frame = division & 0xFF;
-    if (frames <= 0 || ticks_per_frame == 0) throw EMidiFormat("bad SMPTE division");
-    const long double rate = (frames == 29 ? 29.97L : frames) * ticks_per_frame;
-    microseconds = static_cast<long double>(timing.LastTick) * 1e6L / rate;
-  } else {
-    std::stable_sort(tempos.begin(), tempos.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-    std::uint64_t tick = 0;
-    std::uint32_t tempo = kDefaultTempo;
-    for (const auto& [change_tick, change_tempo] : tempos) {
-      if (change_tick >= timing.LastTick) break;
-      microseconds += static_cast<long double>(change_tick - tick) * tempo / division;
-      tick = change_tick;
-      tempo = change_tempo;
-    }
-    microseconds += static_cast<long double>(timing.LastTick - tick) * tempo / division;
-  }
-  const long double milliseconds = std::round(microseconds / 1000);
+  const TempoMap tempo_map(division, std::move(tempos));
+  const long double milliseconds = std::round(tempo_map.Microseconds(timing.LastTick) / 1000);
   if (milliseconds > static_cast<long double>(kMaxSoundMilliseconds)) throw EMidiFormat("MIDI file lasts too long");
   timing.LengthMs = static_cast<std::uint32_t>(milliseconds);
+
+  // Only a file with more messages than a span may hold can crowd one.
+  if (messages > kMaxMessagesPerSpan) {
+    std::vector<std::uint32_t> per_span(timing.LengthMs / kBusiestSpanMs + 1, 0);
+    std::vector<std::pair<std::uint64_t, std::uint32_t>> ignored;
+    for (const std::span<const std::uint8_t> track : tracks) {
+      TrackReader(track).Read(ignored, [&](std::uint64_t tick) {
+        const auto span = static_cast<std::size_t>(tempo_map.Microseconds(tick) / 1000 / kBusiestSpanMs);
+        if (++per_span[std::min(span, per_span.size() - 1)] > kMaxMessagesPerSpan) {
+          throw EMidiFormat("MIDI file with more notes at once than can be played");
+        }
+      });
+    }
+  }
   return timing;
 }
 
