@@ -6,12 +6,16 @@
 namespace velquora {
 
 namespace {
+// value, a whole number, held within T's range. The conversion of the whole number goes
+// through llrint, which converts in the default rounding mode and is exact for it: a
+// plain cast truncates, and on the x87 unit that means switching its rounding mode
+// there and back for every conversion, which costs more than all the rest.
 template <typename T>
 T Saturate(Real value) {
   if (std::isnan(value)) return 0;
   if (value <= static_cast<Real>(std::numeric_limits<T>::min())) return std::numeric_limits<T>::min();
   if (value >= static_cast<Real>(std::numeric_limits<T>::max())) return std::numeric_limits<T>::max();
-  return static_cast<T>(value);
+  return static_cast<T>(std::llrint(value));
 }
 
 // Ties to even. rint rounds in the floating-point environment's mode, which this

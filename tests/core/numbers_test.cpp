@@ -10,7 +10,9 @@ namespace {
 TEST(Round, TiesGoToTheEvenNeighbour) {
   struct Case { Real value; std::int64_t rounded; };
   for (const Case& c : {Case{0.5L, 0}, Case{1.5L, 2}, Case{2.5L, 2}, Case{-0.5L, 0}, Case{-1.5L, -2},
-                        Case{-2.5L, -2}, Case{2.4999L, 2}, Case{2.5001L, 3}, Case{-2.6L, -3}}) {
+                        Case{-2.5L, -2}, Case{2.4999L, 2}, Case{2.5001L, 3}, Case{-2.6L, -3},
+                        // Whole numbers beyond double's 53 bits convert exactly.
+                        Case{9007199254740993.0L, 9007199254740993}, Case{-9007199254740995.5L, -9007199254740996}}) {
     EXPECT_EQ(Round(c.value), c.rounded) << static_cast<double>(c.value);
   }
 }
@@ -18,12 +20,18 @@ TEST(Round, TiesGoToTheEvenNeighbour) {
 TEST(Round, TruncMovesTowardsZero) {
   EXPECT_EQ(Trunc(2.9L), 2);
   EXPECT_EQ(Trunc(-2.9L), -2);
+  EXPECT_EQ(Trunc(9007199254740993.75L), 9007199254740993);
 }
 
 TEST(Round, ThirtyTwoBitFormsSaturate) {
   EXPECT_EQ(Round32(1e30L), INT32_MAX);
   EXPECT_EQ(Round32(-1e30L), INT32_MIN);
   EXPECT_EQ(Trunc32(1e30L), INT32_MAX);
+  EXPECT_EQ(Round32(2147483646.5L), 2147483646);
+  EXPECT_EQ(Round32(2147483646.6L), INT32_MAX);
+  EXPECT_EQ(Round32(-2147483647.5L), INT32_MIN);
+  EXPECT_EQ(Trunc32(2147483646.99L), 2147483646);
+  EXPECT_EQ(Trunc32(-2147483647.99L), -2147483647);
 }
 
 TEST(Generator, FollowsTheLinearCongruentialRule) {
