@@ -18,14 +18,6 @@ namespace velquora {
 
 namespace {
 
-void Report(const std::string& text) {
-  MessageBoxRequest box;
-  box.text = text;
-  box.caption = "Error";
-  box.icon = MessageBoxIcon::Error;
-  ShowMessageBox(box);
-}
-
 // Dialog units to pixels by the base units of a font, as a dialog maps them: x * base X
 // / 4, y * base Y / 8. For a template that no dialog can be made of.
 Rect ByBaseUnits(const Rect& units, const DialogBaseUnits& base) {
@@ -87,7 +79,7 @@ int RunDialogDump(const std::string& saver_path, DumpedDialog which, int dpi, st
   try {
     LoadSceneFromSaverFile(saver_path, scene, false);
   } catch (const std::exception&) {
-    Report("Cannot read data from file.");
+    ShowErrorBox("Cannot read data from file.");
     scene.LoadFailed = true;
   }
   if (scene.LoadFailed) return 1;

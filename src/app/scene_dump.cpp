@@ -17,14 +17,6 @@
 namespace velquora {
 
 namespace {
-void Report(const std::string& text) {
-  MessageBoxRequest box;
-  box.text = text;
-  box.caption = "Error";
-  box.icon = MessageBoxIcon::Error;
-  ShowMessageBox(box);
-}
-
 void Text(JsonWriter& json, std::string_view key, const AnsiString& text) {
   json.Field(key, std::string_view(AnsiToUtf8(text)));
 }
@@ -140,7 +132,7 @@ int RunSceneDump(const std::string& saver_path, ScreenSize screen, std::ostream&
     TFileStream file(saver_path, FileMode::OpenRead);
     checksum = ComputeSaverFileChecksum(file);
   } catch (const EFOpenError&) {
-    Report("Cannot open " + saver_path + " file.");
+    ShowErrorBox("Cannot open " + saver_path + " file.");
     return 1;
   } catch (const Exception&) {
     checksum.LayoutSound = false;
@@ -153,7 +145,7 @@ int RunSceneDump(const std::string& saver_path, ScreenSize screen, std::ostream&
     LoadSceneFromSaverFile(saver_path, scene, false);
   } catch (const std::exception&) {
     // The container could not even be found: the load failed as surely as a bad one.
-    Report("Cannot read data from file.");
+    ShowErrorBox("Cannot read data from file.");
     scene.LoadFailed = true;
   }
 

@@ -53,13 +53,7 @@ void WriteSpriteTrace(JsonWriter& json, const TSprite& sprite) {
 }
 
 
-void ReportLoadFailure() {
-  MessageBoxRequest box;
-  box.text = "Cannot read data from file.";
-  box.caption = "Error";
-  box.icon = MessageBoxIcon::Error;
-  ShowMessageBox(box);
-}
+void ReportLoadFailure() { ShowErrorBox("Cannot read data from file."); }
 
 
 }  // namespace

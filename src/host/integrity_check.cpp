@@ -10,13 +10,7 @@
 namespace velquora {
 
 namespace {
-void ReportUnopenable(const std::string& program_path) {
-  MessageBoxRequest box;
-  box.text = "Cannot open " + program_path + " file.";
-  box.caption = "Error";
-  box.icon = MessageBoxIcon::Error;
-  ShowMessageBox(box);
-}
+void ReportUnopenable(const std::string& program_path) { ShowErrorBox("Cannot open " + program_path + " file."); }
 
 bool UserProceedsAnyway(const std::string& program_path) {
   MessageBoxRequest box;

@@ -161,12 +161,7 @@ void TSaverWindow::FirstTick(WindowHandle window) {
   FirstTickDone = true;
   if (EndsOnAnyInput() && FreeSystemResources() < kLowResourcesPercent) {
     ++LowResourceMessagesShown;
-    MessageBoxRequest box;
-    box.owner = window;
-    box.text = kLowResourcesText;
-    box.caption = "Error";
-    box.icon = MessageBoxIcon::Error;
-    ShowMessageBox(box);
+    ShowErrorBox(kLowResourcesText, window);
   }
   if (Is(HostMode::Run)) windows.ShowCursor(false);
 }

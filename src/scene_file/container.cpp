@@ -73,14 +73,7 @@ std::unique_ptr<TMemoryStream> DecodeBlocks(TStream& stream, BlockBuffers& buffe
   return records;
 }
 
-void ReportLoadFailure(WindowHandle owner) {
-  MessageBoxRequest box;
-  box.owner = owner;
-  box.text = "Cannot read data from file.";
-  box.caption = "Error";
-  box.icon = MessageBoxIcon::Error;
-  ShowMessageBox(box);
-}
+void ReportLoadFailure(WindowHandle owner) { ShowErrorBox("Cannot read data from file.", owner); }
 }  // namespace
 
 std::int32_t SignatureVersion(std::string_view signature) {

@@ -1,15 +1,12 @@
 #pragma once
 // Helpers of the sound device tests: commands in one line each, a folder of the test's
 // own for files it writes, and the recorded audio test files.
-#include <unistd.h>
-
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
-#include <span>
 #include <string>
 
 #include "platform/mci/mci.h"
+#include "scoped_temp_dir.h"
 
 namespace velquora::mci_test {
 
@@ -17,31 +14,6 @@ namespace fs = std::filesystem;
 using namespace velquora::mci;
 
 inline fs::path AudioFile(const std::string& name) { return fs::path(VELQUORA_TEST_FILES) / "audio" / name; }
-
-class ScopedTempDir {
-public:
-  ScopedTempDir() {
-    std::string pattern = (fs::temp_directory_path() / "mci_test_XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data());
-  }
-  ~ScopedTempDir() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  ScopedTempDir(const ScopedTempDir&) = delete;
-  ScopedTempDir& operator=(const ScopedTempDir&) = delete;
-  const fs::path& Path() const { return path_; }
-
-  fs::path Write(const std::string& name, std::span<const std::uint8_t> bytes) const {
-    const fs::path path = path_ / name;
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
-    return path;
-  }
-
-private:
-  fs::path path_;
-};
 
 // Opens `path` (with `type` when not empty); returns the result and sets `id`.
 inline Result Open(const fs::path& path, DeviceId& id, const std::string& type = "") {

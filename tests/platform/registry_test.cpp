@@ -14,29 +14,12 @@
 #include "platform/registry/registry.h"
 #include "platform/registry/registry_store.h"
 #include "platform/registry/registry_text.h"
+#include "scoped_temp_dir.h"
 
 namespace velquora {
 namespace {
 
 namespace fs = std::filesystem;
-
-class ScopedTempDir {
-public:
-  ScopedTempDir() {
-    std::string pattern = (fs::temp_directory_path() / "registry_test_XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data());
-  }
-  ~ScopedTempDir() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  ScopedTempDir(const ScopedTempDir&) = delete;
-  ScopedTempDir& operator=(const ScopedTempDir&) = delete;
-  const fs::path& Path() const { return path_; }
-
-private:
-  fs::path path_;
-};
 
 std::string ReadFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);

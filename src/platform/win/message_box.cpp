@@ -42,4 +42,13 @@ std::shared_ptr<MessageBoxes> SetMessageBoxes(std::shared_ptr<MessageBoxes> boxe
   return std::exchange(Installed(), std::move(boxes));
 }
 
+void ShowErrorBox(const std::string& text, WindowHandle owner) {
+  MessageBoxRequest box;
+  box.owner = owner;
+  box.text = text;
+  box.caption = "Error";
+  box.icon = MessageBoxIcon::Error;
+  ShowMessageBox(box);
+}
+
 }  // namespace velquora

@@ -36,6 +36,10 @@ public:
 
 MessageBoxResult ShowMessageBox(const MessageBoxRequest& request);
 
+// The system's error box: the text under the caption "Error", with the error icon and
+// an OK button.
+void ShowErrorBox(const std::string& text, WindowHandle owner = kNoWindow);
+
 // Installs a back end for the process (tests install a recording fake); returns the
 // previous one. nullptr restores the stderr back end.
 std::shared_ptr<MessageBoxes> SetMessageBoxes(std::shared_ptr<MessageBoxes> boxes);
