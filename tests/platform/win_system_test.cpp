@@ -358,6 +358,58 @@ TEST_F(WindowSystemTest, AContextThatNotesWhereItDrawsIsComparedOnlyThere) {
   EXPECT_EQ(backend_->Find(window)->LastChanged, (std::vector<Rect>{{1, 1, 2, 2}, {60, 40, 61, 41}}));
 }
 
+// A back end that keeps its own copy of what a window shows is asked first, with the
+// parts drawn. While it does, the window system keeps no copy of its own, so a picture
+// after it stops goes whole rather than compared with a picture that is out of date.
+TEST(WindowSystemOverACopyKeepingBackEnd, AsksItFirstAndSendsTheWholePictureWhenItStops) {
+  class CopyKeepingBackend : public HeadlessBackend {
+  public:
+    bool PresentChanges(WindowHandle, const TBitmap&, bool anywhere, const std::vector<Rect>& parts) override {
+      if (!KeepsCopy) return false;
+      Asked.push_back(anywhere ? std::vector<Rect>{Rect{-1, -1, -1, -1}} : parts);
+      return true;
+    }
+    bool KeepsCopy = false;
+    std::vector<std::vector<Rect>> Asked;  // the parts of every picture taken
+  };
+  auto owned = std::make_unique<CopyKeepingBackend>();
+  CopyKeepingBackend& backend = *owned;
+  TWindowSystem windows(std::move(owned));
+  TWindowClass window_class;
+  window_class.ClassName = "Plain";
+  window_class.Procedure = [&](WindowHandle window, UINT message, WPARAM w_param, LPARAM l_param) -> LRESULT {
+    return windows.DefWindowProc(window, message, w_param, l_param);
+  };
+  ASSERT_TRUE(windows.RegisterClass(window_class));
+  const WindowHandle window =
+      windows.CreateWindowEx(WS_EX_TOPMOST, "Plain", "", WS_POPUP | WS_VISIBLE, Rect{0, 0, 64, 48}, kNoWindow);
+  const auto draw = [&](const Rect& rect, TColor color) {
+    windows.PostMessage(window, WM_KEYUP);
+    TMsg message;
+    ASSERT_TRUE(windows.GetMessage(message));
+    {
+      std::optional<TWindowDeviceContext> dc = windows.GetDC(window);
+      TCanvas canvas(dc->Bitmap());
+      canvas.Brush.Color = color;
+      canvas.FillRect(rect);
+      dc->NoteDrawn(rect);
+    }
+    windows.DispatchMessage(message);
+  };
+  draw(Rect{1, 1, 3, 3}, RGB(9, 9, 9));  // the window system's own copy
+  ASSERT_EQ(backend.Find(window)->Presented, 1);
+
+  backend.KeepsCopy = true;
+  draw(Rect{3, 5, 9, 8}, RGB(8, 8, 8));
+  EXPECT_EQ(backend.Asked, (std::vector<std::vector<Rect>>{{Rect{3, 5, 9, 8}}}));
+  EXPECT_EQ(backend.Find(window)->Presented, 1);
+
+  backend.KeepsCopy = false;
+  draw(Rect{20, 20, 22, 22}, RGB(7, 7, 7));
+  ASSERT_EQ(backend.Find(window)->Presented, 2);
+  EXPECT_EQ(backend.Find(window)->LastChanged, (std::vector<Rect>{{0, 0, 64, 48}}));
+}
+
 // The changed columns are found pixel-exact wherever they lie against pairs of pixels.
 TEST_F(WindowSystemTest, ChangedColumnsAreExactAtEitherPixelOfAPair) {
   const WindowHandle window = Popup();

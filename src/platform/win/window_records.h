@@ -55,7 +55,7 @@ struct TWindowSystem::Window {
   bool Drawn = false;          // drawn on since it was last shown
   bool DrawnAnywhere = false;  // ... by a context that did not say where
   std::vector<Rect> DrawnParts;  // where the others drew
-  TBitmap Shown;               // the picture as last shown
+  TBitmap Shown;               // the picture as last shown; empty while the back end keeps it
   bool NativeGone = false;     // the back end's window no longer exists
   bool Foreign = false;        // another program's window: never destroyed by us
   bool Destroying = false;

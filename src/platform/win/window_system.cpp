@@ -1,10 +1,10 @@
 #include "platform/win/window_system.h"
 
 #include <algorithm>
-#include <cstring>
 #include <utility>
 
 #include "platform/gdi/canvas.h"
+#include "platform/win/changed_bands.h"
 #include "platform/win/window_records.h"
 
 namespace velquora {
@@ -310,76 +310,14 @@ std::optional<TWindowDeviceContext> TWindowSystem::GetDC(WindowHandle window) {
 }
 
 namespace {
-std::uint32_t PixelAt(const std::uint8_t* row, int x) {
-  std::uint32_t pixel = 0;
-  std::memcpy(&pixel, row + static_cast<std::ptrdiff_t>(x) * 4, sizeof pixel);
-  return pixel;
-}
-
-std::uint64_t PixelPairAt(const std::uint8_t* row, int x) {
-  std::uint64_t pair = 0;
-  std::memcpy(&pair, row + static_cast<std::ptrdiff_t>(x) * 4, sizeof pair);
-  return pair;
-}
-
-// The columns [first, last) within [left, right) where two rows of 32-bit pixels
-// differ; first == last when they are equal there. Pairs of pixels are compared at once
-// until a difference is near.
-std::pair<int, int> ChangedColumns(const std::uint8_t* row, const std::uint8_t* shown, int left, int right) {
-  int first = left;
-  while (first + 2 <= right && PixelPairAt(row, first) == PixelPairAt(shown, first)) first += 2;
-  while (first < right && PixelAt(row, first) == PixelAt(shown, first)) ++first;
-  int last = right;
-  while (last - 2 >= first && PixelPairAt(row, last - 2) == PixelPairAt(shown, last - 2)) last -= 2;
-  while (last > first && PixelAt(row, last - 1) == PixelAt(shown, last - 1)) --last;
-  return {first, last};
-}
-
-// Bands of consecutive changed rows within area, each as wide as the changes in its
-// rows, top to bottom; outside area the picture equals what was shown.
-void AppendChangedBands(const TBitmap& picture, const TBitmap& shown, const Rect& area, std::vector<Rect>& bands) {
-  const Rect inside = Intersection(area, picture.BoundsRect());
-  if (inside.IsEmpty()) return;
-  const std::size_t first_band = bands.size();
-  const auto offset = static_cast<std::size_t>(inside.Left) * 4;
-  const auto bytes = static_cast<std::size_t>(inside.Width()) * 4;
-  for (int y = inside.Top; y < inside.Bottom; ++y) {
-    const std::uint8_t* row = picture.ScanLine(y);
-    const std::uint8_t* shown_row = shown.ScanLine(y);
-    if (std::memcmp(row + offset, shown_row + offset, bytes) == 0) continue;  // the usual case, fast
-    const auto [first, last] = ChangedColumns(row, shown_row, inside.Left, inside.Right);
-    if (first == last) continue;
-    if (bands.size() > first_band && bands.back().Bottom == y) {
-      Rect& band = bands.back();
-      band.Left = std::min(band.Left, first);
-      band.Right = std::max(band.Right, last);
-      band.Bottom = y + 1;
-    } else {
-      bands.push_back(Rect{first, y, last, y + 1});
-    }
-  }
-}
-
 // The rectangles to show again: the whole picture when it cannot be compared with what
-// was shown; else bands of changed rows, over the whole picture when it may have changed
-// anywhere, or within each part drawn that no earlier part holds (the rows changed in
-// two distant parts are not sent as one wide band).
+// was shown, else the bands of rows that changed.
 std::vector<Rect> ChangedBands(const TBitmap& picture, const TBitmap& shown, bool anywhere,
                                const std::vector<Rect>& parts) {
   const bool comparable = shown.Width() == picture.Width() && shown.Height() == picture.Height() &&
                           shown.Format() == PixelFormat::Bits32 && picture.Format() == PixelFormat::Bits32;
   if (!comparable) return {picture.BoundsRect()};
-  std::vector<Rect> bands;
-  if (anywhere) {
-    AppendChangedBands(picture, shown, picture.BoundsRect(), bands);
-  } else {
-    for (auto part = parts.begin(); part != parts.end(); ++part) {
-      const bool seen =
-          std::any_of(parts.begin(), part, [&](const Rect& earlier) { return Union(earlier, *part) == earlier; });
-      if (!seen) AppendChangedBands(picture, shown, *part, bands);
-    }
-  }
-  return bands;
+  return ChangedBands(RowsOf(picture), RowsOf(shown), anywhere, parts);
 }
 }  // namespace
 
@@ -387,11 +325,13 @@ void TWindowSystem::PresentDrawnWindows() {
   for (const auto& [handle, window] : windows_) {
     if (window->Dialog && window->Dialog->Dirty) PaintDialog(handle);
     if (!window->Drawn || window->NativeGone || !window->Visible) continue;
-    const std::vector<Rect> changed =
-        ChangedBands(window->Surface, window->Shown, window->DrawnAnywhere, window->DrawnParts);
+    const bool anywhere = std::exchange(window->DrawnAnywhere, false);
     window->Drawn = false;
-    window->DrawnAnywhere = false;
+    const bool presented = backend_->PresentChanges(handle, window->Surface, anywhere, window->DrawnParts);
+    const std::vector<Rect> changed =
+        presented ? std::vector<Rect>{} : ChangedBands(window->Surface, window->Shown, anywhere, window->DrawnParts);
     window->DrawnParts.clear();
+    if (presented && !window->Shown.Empty()) window->Shown = TBitmap();  // the back end's copy is compared with
     if (changed.empty()) continue;
     backend_->Present(handle, window->Surface, changed);
     if (window->Shown.Width() != window->Surface.Width() || window->Shown.Height() != window->Surface.Height() ||
@@ -399,13 +339,7 @@ void TWindowSystem::PresentDrawnWindows() {
       window->Shown.Assign(window->Surface);
       continue;
     }
-    for (const Rect& band : changed) {
-      const auto offset = static_cast<std::size_t>(band.Left) * 4;
-      const auto bytes = static_cast<std::size_t>(band.Width()) * 4;
-      for (int y = band.Top; y < band.Bottom; ++y) {
-        std::memcpy(window->Shown.ScanLine(y) + offset, window->Surface.ScanLine(y) + offset, bytes);
-      }
-    }
+    CopyBands(RowsOf(std::as_const(window->Surface)), RowsOf(window->Shown), changed);
   }
 }
 

@@ -77,6 +77,14 @@ public:
   // consecutive rows, top to bottom within each part drawn) differ from what was shown
   // before.
   virtual void Present(WindowHandle window, const TBitmap& picture, const std::vector<Rect>& changed) = 0;
+  // Shows what differs between the picture and what the window shows, looking within
+  // the parts drawn (everywhere when anywhere), for a back end that keeps its own copy
+  // of what each window shows. False when it keeps none for this window: the caller then
+  // compares with its own copy and calls Present.
+  virtual bool PresentChanges(WindowHandle /*window*/, const TBitmap& /*picture*/, bool /*anywhere*/,
+                              const std::vector<Rect>& /*parts*/) {
+    return false;
+  }
   virtual void SetCursorVisible(WindowHandle window, bool visible) = 0;
   // Waits at most timeout milliseconds (nullopt: as long as it takes) for input and
   // appends what arrived as messages. False when nothing can ever arrive (a headless
