@@ -5,7 +5,11 @@
 #include <X11/Xlib.h>
 #include <X11/Xresource.h>
 
+#include <poll.h>
+
 #include <algorithm>
+#include <array>
+#include <cerrno>
 #include <cstdlib>
 #include <iostream>
 #include <map>
@@ -84,6 +88,7 @@ public:
   std::uint64_t Now() override { return SDL_GetTicks64(); }
 
   WindowHandle Create(const NativeWindowRequest& request) override {
+    sdl_due_ = true;
     switch (request.Kind) {
       case NativeWindowKind::Popup: return CreatePopup(request);
       case NativeWindowKind::Child: return CreateChild(request);
@@ -94,6 +99,7 @@ public:
   }
 
   void Destroy(WindowHandle window) override {
+    sdl_due_ = true;
     const auto found = windows_.find(window);
     if (found == windows_.end()) return;
     Release(window, found->second);
@@ -101,6 +107,7 @@ public:
   }
 
   std::optional<Rect> ClientRect(WindowHandle window) override {
+    watcher_due_ = true;  // the reply may come after events
     XWindowAttributes attributes{};
     g_x_error = false;
     XErrorHandler previous = XSetErrorHandler(RecordXError);
@@ -112,6 +119,7 @@ public:
   }
 
   void Present(WindowHandle window, const TBitmap& picture, const std::vector<Rect>& changed) override {
+    sdl_due_ = true;
     const auto found = windows_.find(window);
     if (found == windows_.end() || picture.Format() != PixelFormat::Bits32) return;
     SDL_Surface* surface = SDL_GetWindowSurface(found->second.Sdl);
@@ -144,6 +152,7 @@ public:
   }
 
   void Show(WindowHandle window, bool visible) override {
+    sdl_due_ = true;
     const auto found = windows_.find(window);
     if (found == windows_.end()) return;
     if (visible) {
@@ -155,6 +164,7 @@ public:
   }
 
   void Move(WindowHandle window, const Rect& bounds) override {
+    sdl_due_ = true;
     const auto found = windows_.find(window);
     if (found == windows_.end()) return;
     SDL_SetWindowPosition(found->second.Sdl, bounds.Left, bounds.Top);
@@ -168,6 +178,7 @@ public:
   }
 
   void Raise(WindowHandle window) override {
+    sdl_due_ = true;
     const auto found = windows_.find(window);
     if (found == windows_.end()) return;
     SDL_RaiseWindow(found->second.Sdl);
@@ -177,6 +188,7 @@ public:
   }
 
   std::optional<Point> CursorPosition() override {
+    sdl_due_ = true;
     int x = 0;
     int y = 0;
     SDL_GetGlobalMouseState(&x, &y);
@@ -211,17 +223,27 @@ public:
   }
 
   void SetCursorVisible(WindowHandle /*window*/, bool visible) override {
+    sdl_due_ = true;
     SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
   }
 
+  // Waits on both X connections at once and asks only the one that has something.
+  // Asking costs system calls even when nothing came (SDL asks its connection several
+  // times over for every wait), and between two Steps nothing usually comes. SDL is
+  // still asked after any call into it, which may have read events ahead while waiting
+  // for a reply; after a signal, which it turns into SDL_QUIT; and at least every
+  // kIdleWaitChunk ms, for its own timers.
   bool WaitForInput(std::optional<std::uint32_t> timeout, std::vector<TMsg>& input) override {
-    WatchForLostWindows(input);
-    if (!input.empty()) return true;
     const std::uint32_t wait = std::min(timeout.value_or(kIdleWaitChunk), kIdleWaitChunk);
-    SDL_Event event;
-    if (SDL_WaitEventTimeout(&event, static_cast<int>(wait)) == 0) return true;
-    Translate(event, input);
-    while (SDL_PollEvent(&event) != 0) Translate(event, input);
+    if (sdl_display_ == nullptr) return WaitThroughSdl(wait, input);
+    const bool queued = watcher_due_ || sdl_due_ || XQLength(watcher_) > 0 || XQLength(sdl_display_) > 0 ||
+                        SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT) == SDL_TRUE;
+    const ConnectionsReady ready = PollConnections(queued ? 0 : static_cast<int>(wait));
+    if (ready.Watcher || watcher_due_ || XQLength(watcher_) > 0) {
+      watcher_due_ = false;
+      WatchForLostWindows(input);
+    }
+    if (ready.Sdl || ready.Interrupted || sdl_due_ || SDL_GetTicks64() - last_pump_ >= kIdleWaitChunk) PumpSdl(input);
     return true;
   }
 
@@ -229,6 +251,7 @@ public:
     if (!ClientRect(x_window)) return kNoWindow;
     SDL_Window* sdl = SDL_CreateWindowFrom(reinterpret_cast<const void*>(static_cast<std::uintptr_t>(x_window)));
     if (sdl == nullptr) return kNoWindow;
+    NoteSdlDisplay(sdl);
     XSelectInput(watcher_, static_cast<Window>(x_window), StructureNotifyMask);
     XFlush(watcher_);
     windows_[x_window] = NativeWindow{sdl, created_here, foreign, false, nullptr};
@@ -256,6 +279,7 @@ private:
       return kNoWindow;
     }
     const WindowHandle handle = info.info.x11.window;
+    NoteSdlDisplay(sdl);
     windows_[handle] = NativeWindow{sdl, false, false, false, nullptr};
     return handle;
   }
@@ -310,6 +334,49 @@ private:
       SDL_DestroyWindow(found->second.Sdl);
       windows_.erase(found);
       input.push_back(TMsg{event.xdestroywindow.window, kNativeWindowGone, 0, 0});
+    }
+  }
+
+  // Before SDL's first window there is no connection of SDL's to wait on.
+  bool WaitThroughSdl(std::uint32_t wait, std::vector<TMsg>& input) {
+    WatchForLostWindows(input);
+    if (!input.empty()) return true;
+    SDL_Event event;
+    if (SDL_WaitEventTimeout(&event, static_cast<int>(wait)) == 0) return true;
+    Translate(event, input);
+    while (SDL_PollEvent(&event) != 0) Translate(event, input);
+    return true;
+  }
+
+  struct ConnectionsReady {
+    bool Watcher = false;
+    bool Sdl = false;
+    bool Interrupted = false;  // a signal came
+  };
+
+  ConnectionsReady PollConnections(int wait) {
+    std::array<pollfd, 2> connections{pollfd{ConnectionNumber(watcher_), POLLIN, 0},
+                                      pollfd{ConnectionNumber(sdl_display_), POLLIN, 0}};
+    const int ready = poll(connections.data(), connections.size(), wait);
+    if (ready < 0) return ConnectionsReady{false, false, errno == EINTR};
+    return ConnectionsReady{connections[0].revents != 0, connections[1].revents != 0, false};
+  }
+
+  void PumpSdl(std::vector<TMsg>& input) {
+    sdl_due_ = false;
+    last_pump_ = SDL_GetTicks64();
+    SDL_PumpEvents();
+    SDL_Event event;
+    while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) Translate(event, input);
+  }
+
+  // SDL's connection, known from its first window: SDL keeps one for all of them.
+  void NoteSdlDisplay(SDL_Window* sdl) {
+    if (sdl_display_ != nullptr) return;
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(sdl, &info) == SDL_TRUE && info.subsystem == SDL_SYSWM_X11) {
+      sdl_display_ = info.info.x11.display;
     }
   }
 
@@ -391,6 +458,10 @@ private:
   }
 
   Display* watcher_;
+  Display* sdl_display_ = nullptr;
+  bool watcher_due_ = false;  // a round trip on the watching connection may have read events ahead
+  bool sdl_due_ = true;       // so may any call into SDL
+  std::uint64_t last_pump_ = 0;
   std::map<WindowHandle, NativeWindow> windows_;
 };
 
