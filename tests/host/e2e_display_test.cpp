@@ -134,6 +134,27 @@ protected:
     return at == std::string::npos ? -1 : std::atoi(output.c_str() + at + marker.size());
   }
 
+  // Plays in show mode and covers part of the screen with another window for a while.
+  // The scene is still, so no Step draws there again: what was covered comes back only
+  // because the saver shows its last picture when its window is uncovered.
+  void ExpectCoveredPartShownAgain() {
+    const TBitmap expected = RenderOffScreen(saver_, kScreenWidth, kScreenHeight);
+    std::unique_ptr<Process> saver = Start({"SP"});
+    std::optional<TBitmap> shot;
+    const auto differences = [&] {
+      shot = client_->Capture(client_->Root());
+      return shot ? DifferentPixels(*shot, expected) : -2;
+    };
+    ASSERT_TRUE(Eventually([&] { return differences() == 0; })) << differences();
+    const WindowHandle cover = client_->CreateWindow(Rect{100, 80, 400, 300});
+    ASSERT_NE(cover, kNoWindow);
+    ASSERT_TRUE(Eventually([&] { return differences() > 0; }));
+    client_->DestroyWindow(cover);
+    EXPECT_TRUE(Eventually([&] { return differences() == 0; })) << "different pixels: " << differences();
+    XDoTool("key x");
+    EXPECT_EQ(saver->WaitFor(3000ms), 0);
+  }
+
   void MovePointer(int x, int y) const { ASSERT_TRUE(display_->MovePointer(x, y)); }
   std::string XDoTool(const std::string& arguments) const { return display_->XDoTool(arguments); }
 
@@ -184,6 +205,17 @@ TEST_F(DisplayTest, ShowModeIgnoresMotionAndEndsOnAKeyStoringNothing) {
   EXPECT_GT(StepsReported(), 20);
   EXPECT_FALSE(StoredSetting(kCrcCheckedValue).has_value());
 }
+
+TEST_F(DisplayTest, AWindowUncoveredShowsTheSceneAgain) { ExpectCoveredPartShownAgain(); }
+
+// A display that shares no memory with the saver (one on another machine) gets the
+// pictures through the connection itself, the uncovered parts again too.
+class DisplayWithoutSharedMemoryTest : public DisplayTest {
+protected:
+  static void SetUpTestSuite() { display_ = VirtualDisplay::Start({"-extension", "MIT-SHM"}).release(); }
+};
+
+TEST_F(DisplayWithoutSharedMemoryTest, TheSceneShowsAndComesBackWhenUncovered) { ExpectCoveredPartShownAgain(); }
 
 TEST_F(DisplayTest, AStoredTimerIntervalOfOneHundredHalvesTheTickRate) {
   const auto steps_in = [this](std::chrono::milliseconds period) {

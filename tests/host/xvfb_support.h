@@ -109,17 +109,20 @@ bool Eventually(Check check, std::chrono::milliseconds limit = milliseconds(4000
 // one.
 class VirtualDisplay {
 public:
-  // Empty when Xvfb is not installed or did not come up.
-  static std::unique_ptr<VirtualDisplay> Start() {
+  // Empty when Xvfb is not installed or did not come up. server_options go to Xvfb
+  // ("-extension", "MIT-SHM" turns off the memory shared with clients, as on a display
+  // of another machine).
+  static std::unique_ptr<VirtualDisplay> Start(const std::vector<std::string>& server_options = {}) {
     const std::optional<fs::path> xvfb = FindInPath("Xvfb");
     if (!xvfb) return nullptr;
     int number_pipe[2];
     if (pipe2(number_pipe, O_CLOEXEC) != 0) return nullptr;
     std::unique_ptr<VirtualDisplay> display(new VirtualDisplay);
-    display->server_ = std::make_unique<Process>(
-        std::vector<std::string>{xvfb->string(), "-displayfd", "3", "-screen", "0", "640x480x24", "-nolisten", "tcp",
-                                 "-noreset"},
-        std::vector<std::string>{"PATH=/usr/bin:/bin"}, "/dev/null", number_pipe[1]);
+    std::vector<std::string> arguments{xvfb->string(), "-displayfd", "3", "-screen", "0", "640x480x24", "-nolisten",
+                                       "tcp", "-noreset"};
+    arguments.insert(arguments.end(), server_options.begin(), server_options.end());
+    display->server_ = std::make_unique<Process>(arguments, std::vector<std::string>{"PATH=/usr/bin:/bin"}, "/dev/null",
+                                                 number_pipe[1]);
     close(number_pipe[1]);
     std::string number;
     pollfd readable{number_pipe[0], POLLIN, 0};

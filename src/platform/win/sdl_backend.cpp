@@ -13,8 +13,10 @@
 #include <cstdlib>
 #include <iostream>
 #include <map>
+#include <utility>
 
 #include "platform/system/display_info.h"
+#include "platform/win/x11_shm_presenter.h"
 
 namespace velquora {
 
@@ -78,7 +80,8 @@ WPARAM VirtualKey(SDL_Keycode key) {
 
 class SdlBackend : public WindowBackend {
 public:
-  explicit SdlBackend(Display* watcher) : watcher_(watcher) {}
+  SdlBackend(Display* watcher, std::unique_ptr<TX11ShmPresenter> presenter)
+      : watcher_(watcher), presenter_(std::move(presenter)) {}
   ~SdlBackend() override {
     for (auto& [handle, window] : windows_) Release(handle, window);
     XCloseDisplay(watcher_);
@@ -116,6 +119,17 @@ public:
     XSetErrorHandler(previous);
     if (status == 0 || g_x_error) return std::nullopt;
     return Rect{0, 0, attributes.width, attributes.height};
+  }
+
+  bool PresentChanges(WindowHandle window, const TBitmap& picture, bool anywhere,
+                      const std::vector<Rect>& parts) override {
+    const auto found = windows_.find(window);
+    if (presenter_ == nullptr || found == windows_.end()) return false;
+    int width = 0;
+    int height = 0;
+    SDL_GetWindowSize(found->second.Sdl, &width, &height);
+    const bool whole = std::exchange(found->second.SendWhole, false);
+    return presenter_->Present(window, width, height, picture, anywhere, parts, whole);
   }
 
   void Present(WindowHandle window, const TBitmap& picture, const std::vector<Rect>& changed) override {
@@ -158,6 +172,7 @@ public:
     if (visible) {
       SDL_ShowWindow(found->second.Sdl);
       found->second.Shown = nullptr;  // the next picture goes whole
+      found->second.SendWhole = true;
     } else {
       SDL_HideWindow(found->second.Sdl);
     }
@@ -174,6 +189,7 @@ public:
     if (width != bounds.Width() || height != bounds.Height()) {
       SDL_SetWindowSize(found->second.Sdl, bounds.Width(), bounds.Height());
       found->second.Shown = nullptr;
+      found->second.SendWhole = true;
     }
   }
 
@@ -265,6 +281,7 @@ private:
     bool Foreign = false;      // another program's window: its input is not ours
     bool Focused = false;
     SDL_Surface* Shown = nullptr;  // the surface the last picture went to
+    bool SendWhole = true;         // the next picture goes whole through the presenter
   };
 
   // An SDL window on X11, kept under its X window's id; kNoWindow when none can be made.
@@ -319,6 +336,7 @@ private:
   }
 
   void Release(WindowHandle handle, NativeWindow& window) {
+    if (presenter_ != nullptr) presenter_->Forget(handle);
     SDL_DestroyWindow(window.Sdl);  // leaves X windows that SDL did not create
     if (window.CreatedHere) XDestroyWindow(watcher_, static_cast<Window>(handle));
     XFlush(watcher_);
@@ -331,6 +349,7 @@ private:
       if (event.type != DestroyNotify) continue;
       const auto found = windows_.find(event.xdestroywindow.window);
       if (found == windows_.end()) continue;
+      if (presenter_ != nullptr) presenter_->Forget(found->first);
       SDL_DestroyWindow(found->second.Sdl);
       windows_.erase(found);
       input.push_back(TMsg{event.xdestroywindow.window, kNativeWindowGone, 0, 0});
@@ -436,7 +455,8 @@ private:
                             std::vector<TMsg>& input) {
     switch (event.event) {
       case SDL_WINDOWEVENT_EXPOSED:
-        SDL_UpdateWindowSurface(window.Sdl);  // the last picture again
+        // The last picture again.
+        if (presenter_ == nullptr || !presenter_->Repaint(handle)) SDL_UpdateWindowSurface(window.Sdl);
         break;
       case SDL_WINDOWEVENT_FOCUS_GAINED:
         window.Focused = true;
@@ -458,6 +478,7 @@ private:
   }
 
   Display* watcher_;
+  std::unique_ptr<TX11ShmPresenter> presenter_;  // null: pictures go through SDL
   Display* sdl_display_ = nullptr;
   bool watcher_due_ = false;  // a round trip on the watching connection may have read events ahead
   bool sdl_due_ = true;       // so may any call into SDL
@@ -500,7 +521,7 @@ std::unique_ptr<WindowBackend> OpenDisplayBackend() {
     if (SDL_GetDesktopDisplayMode(0, &mode) != 0) return std::nullopt;
     return static_cast<int>(SDL_BITSPERPIXEL(mode.format));
   });
-  return std::make_unique<SdlBackend>(watcher);
+  return std::make_unique<SdlBackend>(watcher, TX11ShmPresenter::Open());
 }
 
 WindowHandle RootWindowOfDisplay() {

@@ -1,0 +1,229 @@
+#include "platform/win/x11_shm_presenter.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XShm.h>
+#include <poll.h>
+#include <sys/ipc.h>
+#include <sys/shm.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <map>
+
+#include "platform/win/changed_bands.h"
+
+namespace velquora {
+
+namespace {
+
+// The longest wait for the server to read a picture before the memory is written
+// again. It has always read it long before (a Step lasts tens of milliseconds); when
+// the window went away meanwhile, the server reports an error instead, and the wait
+// ends here.
+constexpr int kCompletionWaitMs = 100;
+
+bool g_request_failed = false;
+int RecordFailedRequest(Display*, XErrorEvent*) {
+  g_request_failed = true;
+  return 0;
+}
+
+// A Bits32 picture's pixel is four bytes, blue, green, red and one unused, in memory
+// order; the window's must be the same for rows to be copied as they are.
+bool LaidOutAsPicture(const XImage& image) {
+  return image.bits_per_pixel == 32 && image.byte_order == LSBFirst && image.red_mask == 0xFF0000 &&
+         image.green_mask == 0xFF00 && image.blue_mask == 0xFF;
+}
+
+}  // namespace
+
+struct TX11ShmPresenter::Target {
+  XShmSegmentInfo Segment{};
+  XImage* Image = nullptr;
+  GC Gc = nullptr;
+  int Width = 0;
+  int Height = 0;
+  bool Attached = false;  // the server has the shared memory too
+  int Outstanding = 0;    // pictures sent whose completion has not come back
+  bool Failed = false;    // the window cannot be served this way
+};
+
+struct TX11ShmPresenter::Connection {
+  Display* display = nullptr;
+  int completion_type = 0;
+  std::map<WindowHandle, Target> targets;
+
+  ~Connection() {
+    for (auto& [window, target] : targets) Release(target);
+    XCloseDisplay(display);
+  }
+
+  void Release(Target& target) {
+    if (target.Attached) {
+      XShmDetach(display, &target.Segment);
+      XFlush(display);
+      target.Attached = false;
+    }
+    if (target.Image != nullptr) {
+      target.Image->data = nullptr;  // the shared memory, not the image's to free
+      XDestroyImage(target.Image);
+      target.Image = nullptr;
+    }
+    if (target.Segment.shmaddr != nullptr) shmdt(target.Segment.shmaddr);
+    target.Segment = XShmSegmentInfo{};
+    if (target.Gc != nullptr) XFreeGC(display, target.Gc);
+    target.Gc = nullptr;
+    target.Outstanding = 0;
+  }
+
+  // A shared image of the window's size, attached at the server; false when the window
+  // is gone, its pixels are laid out otherwise or the memory cannot be shared.
+  bool Prepare(WindowHandle window, int width, int height, Target& target) {
+    XWindowAttributes attributes{};
+    g_request_failed = false;
+    XErrorHandler previous = XSetErrorHandler(RecordFailedRequest);
+    const Status found = XGetWindowAttributes(display, static_cast<Window>(window), &attributes);
+    XSetErrorHandler(previous);
+    if (found == 0 || g_request_failed) return false;
+    target.Segment.shmid = -1;
+    target.Image = XShmCreateImage(display, attributes.visual, static_cast<unsigned>(attributes.depth), ZPixmap,
+                                   nullptr, &target.Segment, static_cast<unsigned>(width),
+                                   static_cast<unsigned>(height));
+    if (target.Image == nullptr || !LaidOutAsPicture(*target.Image)) return Abandon(target);
+    const auto bytes = static_cast<std::size_t>(target.Image->bytes_per_line) * static_cast<std::size_t>(height);
+    target.Segment.shmid = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
+    if (target.Segment.shmid < 0) return Abandon(target);
+    void* memory = shmat(target.Segment.shmid, nullptr, 0);
+    if (memory == reinterpret_cast<void*>(-1)) {
+      shmctl(target.Segment.shmid, IPC_RMID, nullptr);
+      return Abandon(target);
+    }
+    target.Segment.shmaddr = static_cast<char*>(memory);
+    target.Image->data = target.Segment.shmaddr;
+    target.Segment.readOnly = True;
+    g_request_failed = false;
+    previous = XSetErrorHandler(RecordFailedRequest);
+    const Status attached = XShmAttach(display, &target.Segment);
+    XSync(display, False);
+    XSetErrorHandler(previous);
+    // Marked for removal now: it goes when both sides have let go, even if this process
+    // ends without doing so.
+    shmctl(target.Segment.shmid, IPC_RMID, nullptr);
+    if (attached == 0 || g_request_failed) return Abandon(target);
+    target.Attached = true;
+    target.Gc = XCreateGC(display, static_cast<Window>(window), 0, nullptr);
+    target.Width = width;
+    target.Height = height;
+    return true;
+  }
+
+  bool Abandon(Target& target) {
+    Release(target);
+    return false;
+  }
+
+  // Takes in the completions the server has sent.
+  void Collect() {
+    while (XPending(display) > 0) {
+      XEvent event;
+      XNextEvent(display, &event);
+      if (event.type != completion_type) continue;
+      const auto& completion = reinterpret_cast<const XShmCompletionEvent&>(event);
+      const auto found = targets.find(completion.drawable);
+      if (found != targets.end() && found->second.Outstanding > 0) --found->second.Outstanding;
+    }
+  }
+
+  // Returns once the server has read every picture sent to the target, or after
+  // kCompletionWaitMs.
+  void AwaitCompletions(Target& target) {
+    if (target.Outstanding == 0) return;
+    Collect();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kCompletionWaitMs);
+    while (target.Outstanding > 0) {
+      const auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
+      if (left <= 0) break;
+      pollfd connection{ConnectionNumber(display), POLLIN, 0};
+      if (poll(&connection, 1, static_cast<int>(left)) == 0) break;
+      Collect();
+    }
+    target.Outstanding = 0;
+  }
+
+  // Sends the image's rectangles; the server reports back once it has read the last.
+  void Send(WindowHandle window, Target& target, const std::vector<Rect>& rects) {
+    if (rects.empty()) return;
+    for (std::size_t i = 0; i < rects.size(); ++i) {
+      const Rect& rect = rects[i];
+      const bool last = i + 1 == rects.size();
+      XShmPutImage(display, static_cast<Window>(window), target.Gc, target.Image, rect.Left, rect.Top, rect.Left,
+                   rect.Top, static_cast<unsigned>(rect.Width()), static_cast<unsigned>(rect.Height()),
+                   last ? True : False);
+    }
+    ++target.Outstanding;
+    XFlush(display);
+  }
+};
+
+std::unique_ptr<TX11ShmPresenter> TX11ShmPresenter::Open(const std::string& display_name) {
+  Display* display = XOpenDisplay(display_name.empty() ? nullptr : display_name.c_str());
+  if (display == nullptr) return nullptr;
+  if (XShmQueryExtension(display) == False) {
+    XCloseDisplay(display);
+    return nullptr;
+  }
+  auto connection = std::make_unique<Connection>();
+  connection->display = display;
+  connection->completion_type = XShmGetEventBase(display) + ShmCompletion;
+  return std::unique_ptr<TX11ShmPresenter>(new TX11ShmPresenter(std::move(connection)));
+}
+
+TX11ShmPresenter::TX11ShmPresenter(std::unique_ptr<Connection> connection) : connection_(std::move(connection)) {}
+
+TX11ShmPresenter::~TX11ShmPresenter() = default;
+
+bool TX11ShmPresenter::Present(WindowHandle window, int width, int height, const TBitmap& picture, bool anywhere,
+                               const std::vector<Rect>& parts, bool whole) {
+  if (picture.Format() != PixelFormat::Bits32 || width <= 0 || height <= 0) return false;
+  Target& target = connection_->targets[window];
+  if (target.Failed) return false;
+  if (target.Image == nullptr || target.Width != width || target.Height != height) {
+    connection_->Release(target);
+    if (!connection_->Prepare(window, width, height, target)) {
+      target.Failed = true;
+      return false;
+    }
+    whole = true;
+  }
+  connection_->AwaitCompletions(target);
+  const WritablePixelRows shown{reinterpret_cast<std::uint8_t*>(target.Image->data), target.Image->bytes_per_line,
+                                width, height};
+  const PixelRows rows = RowsOf(picture);
+  const Rect everything = Intersection(picture.BoundsRect(), Rect{0, 0, width, height});
+  const std::vector<Rect> bands = !whole                ? ChangedBands(rows, ReadOnly(shown), anywhere, parts)
+                                  : everything.IsEmpty() ? std::vector<Rect>{}
+                                                         : std::vector<Rect>{everything};
+  CopyBands(rows, shown, bands);
+  connection_->Send(window, target, bands);
+  return true;
+}
+
+bool TX11ShmPresenter::Repaint(WindowHandle window) {
+  const auto found = connection_->targets.find(window);
+  if (found == connection_->targets.end() || found->second.Image == nullptr) return false;
+  Target& target = found->second;
+  connection_->Send(window, target, {Rect{0, 0, target.Width, target.Height}});
+  return true;
+}
+
+void TX11ShmPresenter::Forget(WindowHandle window) {
+  const auto found = connection_->targets.find(window);
+  if (found == connection_->targets.end()) return;
+  connection_->Release(found->second);
+  connection_->targets.erase(found);
+}
+
+}  // namespace velquora

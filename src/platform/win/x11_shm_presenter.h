@@ -1,0 +1,46 @@
+#pragma once
+// Shows pictures in X windows through memory shared with the X server, on a connection
+// of its own. Each picture goes out without waiting for the server to take it: the
+// server reports when it has read the shared memory, and the report is collected only
+// when the memory is about to be written again, a Step later. Waiting for the server
+// after every picture would put the saver to sleep and wake it again at every Step.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/geometry.h"
+#include "platform/gdi/bitmap.h"
+#include "platform/win/window_handle.h"
+
+namespace velquora {
+
+class TX11ShmPresenter {
+public:
+  // Connects to the display ("" for $DISPLAY); nullptr when it does not answer or shares
+  // no memory with this process (a display on another machine).
+  static std::unique_ptr<TX11ShmPresenter> Open(const std::string& display = "");
+  ~TX11ShmPresenter();
+  TX11ShmPresenter(const TX11ShmPresenter&) = delete;
+  TX11ShmPresenter& operator=(const TX11ShmPresenter&) = delete;
+
+  // Shows what differs between a Bits32 picture and the window's last picture, looking
+  // within the parts drawn (everywhere when anywhere), in a window of the given size; all
+  // of it when whole (the window was resized or shown again). The shared memory holds the
+  // last picture, so that it is what the picture is compared with. False when this
+  // window cannot be served (its pixels are not laid out as the picture's, the memory
+  // cannot be shared): the caller shows the picture its own way.
+  bool Present(WindowHandle window, int width, int height, const TBitmap& picture, bool anywhere,
+               const std::vector<Rect>& parts, bool whole);
+  // Shows the last picture again (the window was uncovered); false when there is none.
+  bool Repaint(WindowHandle window);
+  // Lets go of the window's shared memory (the window is going).
+  void Forget(WindowHandle window);
+
+private:
+  struct Connection;
+  struct Target;
+  explicit TX11ShmPresenter(std::unique_ptr<Connection> connection);
+  std::unique_ptr<Connection> connection_;
+};
+
+}  // namespace velquora
