@@ -23,6 +23,10 @@ namespace velquora {
 namespace {
 
 constexpr std::uint32_t kIdleWaitChunk = 100;  // ms between looks at the watching connection
+// The longest time SDL goes unasked for its events while nothing arrives: its own timers
+// (a change of focus reaches the window a moment after it happened) and a signal that
+// came just before a wait run on this.
+constexpr std::uint64_t kSdlPumpInterval = 500;
 
 bool g_x_error = false;
 int RecordXError(Display*, XErrorEvent*) {
@@ -248,7 +252,7 @@ public:
   // times over for every wait), and between two Steps nothing usually comes. SDL is
   // still asked after any call into it, which may have read events ahead while waiting
   // for a reply; after a signal, which it turns into SDL_QUIT; and at least every
-  // kIdleWaitChunk ms, for its own timers.
+  // kSdlPumpInterval ms.
   bool WaitForInput(std::optional<std::uint32_t> timeout, std::vector<TMsg>& input) override {
     const std::uint32_t wait = std::min(timeout.value_or(kIdleWaitChunk), kIdleWaitChunk);
     if (sdl_display_ == nullptr) return WaitThroughSdl(wait, input);
@@ -259,7 +263,9 @@ public:
       watcher_due_ = false;
       WatchForLostWindows(input);
     }
-    if (ready.Sdl || ready.Interrupted || sdl_due_ || SDL_GetTicks64() - last_pump_ >= kIdleWaitChunk) PumpSdl(input);
+    if (ready.Sdl || ready.Interrupted || sdl_due_ || SDL_GetTicks64() - last_pump_ >= kSdlPumpInterval) {
+      PumpSdl(input);
+    }
     return true;
   }
 

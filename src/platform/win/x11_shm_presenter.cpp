@@ -124,23 +124,30 @@ struct TX11ShmPresenter::Connection {
     return false;
   }
 
-  // Takes in the completions the server has sent.
-  void Collect() {
-    while (XPending(display) > 0) {
-      XEvent event;
-      XNextEvent(display, &event);
-      if (event.type != completion_type) continue;
-      const auto& completion = reinterpret_cast<const XShmCompletionEvent&>(event);
-      const auto found = targets.find(completion.drawable);
-      if (found != targets.end() && found->second.Outstanding > 0) --found->second.Outstanding;
-    }
+  void TakeEvent() {
+    XEvent event;
+    XNextEvent(display, &event);
+    if (event.type != completion_type) return;
+    const auto& completion = reinterpret_cast<const XShmCompletionEvent&>(event);
+    const auto found = targets.find(completion.drawable);
+    if (found != targets.end() && found->second.Outstanding > 0) --found->second.Outstanding;
+  }
+
+  // Takes in the completions the server has sent; with arrived, those still on their way
+  // in too, which costs a system call even when there are none.
+  void Collect(bool arrived) {
+    while (XEventsQueued(display, QueuedAlready) > 0) TakeEvent();
+    if (!arrived) return;
+    while (XPending(display) > 0) TakeEvent();
   }
 
   // Returns once the server has read every picture sent to the target, or after
   // kCompletionWaitMs.
   void AwaitCompletions(Target& target) {
+    // The completion usually came in while the last picture was sent.
+    Collect(false);
     if (target.Outstanding == 0) return;
-    Collect();
+    Collect(true);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kCompletionWaitMs);
     while (target.Outstanding > 0) {
       const auto left =
@@ -148,7 +155,7 @@ struct TX11ShmPresenter::Connection {
       if (left <= 0) break;
       pollfd connection{ConnectionNumber(display), POLLIN, 0};
       if (poll(&connection, 1, static_cast<int>(left)) == 0) break;
-      Collect();
+      Collect(true);
     }
     target.Outstanding = 0;
   }
