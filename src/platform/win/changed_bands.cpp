@@ -82,12 +82,21 @@ std::vector<Rect> ChangedBands(const PixelRows& picture, const PixelRows& shown,
     AppendChangedBands(picture, shown, CommonArea(picture, shown), bands);
     return bands;
   }
+  for (const Rect& part : DistinctParts(parts, CommonArea(picture, shown))) {
+    AppendChangedBands(picture, shown, part, bands);
+  }
+  return bands;
+}
+
+std::vector<Rect> DistinctParts(const std::vector<Rect>& parts, const Rect& bounds) {
+  std::vector<Rect> distinct;
   for (auto part = parts.begin(); part != parts.end(); ++part) {
     const bool seen =
         std::any_of(parts.begin(), part, [&](const Rect& earlier) { return Union(earlier, *part) == earlier; });
-    if (!seen) AppendChangedBands(picture, shown, *part, bands);
+    const Rect inside = Intersection(*part, bounds);
+    if (!seen && !inside.IsEmpty()) distinct.push_back(inside);
   }
-  return bands;
+  return distinct;
 }
 
 void CopyBands(const PixelRows& from, const WritablePixelRows& to, const std::vector<Rect>& bands) {

@@ -38,6 +38,10 @@ WritablePixelRows RowsOf(TBitmap& bitmap);
 std::vector<Rect> ChangedBands(const PixelRows& picture, const PixelRows& shown, bool anywhere,
                                const std::vector<Rect>& parts);
 
+// The parts drawn that lie inside bounds, clipped to them, leaving out each part that an
+// earlier one holds.
+std::vector<Rect> DistinctParts(const std::vector<Rect>& parts, const Rect& bounds);
+
 // Copies the bands (inside both) from one set of rows to the other.
 void CopyBands(const PixelRows& from, const WritablePixelRows& to, const std::vector<Rect>& bands);
 

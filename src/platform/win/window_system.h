@@ -78,9 +78,9 @@ public:
   // before.
   virtual void Present(WindowHandle window, const TBitmap& picture, const std::vector<Rect>& changed) = 0;
   // Shows what differs between the picture and what the window shows, looking within
-  // the parts drawn (everywhere when anywhere), for a back end that keeps its own copy
-  // of what each window shows. False when it keeps none for this window: the caller then
-  // compares with its own copy and calls Present.
+  // the parts drawn (everywhere when anywhere; it may send the parts whole), for a back
+  // end that keeps its own copy of what each window shows. False when it keeps none for
+  // this window: the caller then compares with its own copy and calls Present.
   virtual bool PresentChanges(WindowHandle /*window*/, const TBitmap& /*picture*/, bool /*anywhere*/,
                               const std::vector<Rect>& /*parts*/) {
     return false;

@@ -210,9 +210,12 @@ bool TX11ShmPresenter::Present(WindowHandle window, int width, int height, const
                                 width, height};
   const PixelRows rows = RowsOf(picture);
   const Rect everything = Intersection(picture.BoundsRect(), Rect{0, 0, width, height});
-  const std::vector<Rect> bands = !whole                ? ChangedBands(rows, ReadOnly(shown), anywhere, parts)
-                                  : everything.IsEmpty() ? std::vector<Rect>{}
-                                                         : std::vector<Rect>{everything};
+  // Parts drawn go as they are: finding the rows that changed in them would read as much
+  // of the shared memory, on top of the rows that did, as writing the parts whole does.
+  // A picture that may have changed anywhere is compared, not sent whole.
+  const std::vector<Rect> bands = whole      ? DistinctParts({everything}, everything)
+                                  : anywhere ? ChangedBands(rows, ReadOnly(shown), true, {})
+                                             : DistinctParts(parts, everything);
   CopyBands(rows, shown, bands);
   connection_->Send(window, target, bands);
   return true;

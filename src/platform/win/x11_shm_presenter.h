@@ -23,10 +23,10 @@ public:
   TX11ShmPresenter(const TX11ShmPresenter&) = delete;
   TX11ShmPresenter& operator=(const TX11ShmPresenter&) = delete;
 
-  // Shows what differs between a Bits32 picture and the window's last picture, looking
-  // within the parts drawn (everywhere when anywhere), in a window of the given size; all
-  // of it when whole (the window was resized or shown again). The shared memory holds the
-  // last picture, so that it is what the picture is compared with. False when this
+  // Shows a Bits32 picture in a window of the given size: the parts drawn since the last
+  // one, or what differs from the last one anywhere when anywhere (the shared memory
+  // holds the last picture, so that it is what the picture is compared with), or all of
+  // it when whole (the window was resized or shown again). False when this
   // window cannot be served (its pixels are not laid out as the picture's, the memory
   // cannot be shared): the caller shows the picture its own way.
   bool Present(WindowHandle window, int width, int height, const TBitmap& picture, bool anywhere,
