@@ -63,6 +63,14 @@ TEST(X11ShmPresenter, ShowsThePictureThenWhatChangedWithinThePartsDrawn) {
   EXPECT_TRUE(shows(changed));
   presenter->Forget(window);
   EXPECT_FALSE(presenter->Repaint(window));
+
+  // A picture of another format is left to the caller; the next one starts afresh and
+  // goes whole, though it says only one part was drawn.
+  ASSERT_TRUE(presenter->Present(window, kWidth, kHeight, picture, false, {}, true));
+  EXPECT_FALSE(presenter->Present(window, kWidth, kHeight, TBitmap(kWidth, kHeight, PixelFormat::Bits24), true, {},
+                                  false));
+  ASSERT_TRUE(presenter->Present(window, kWidth, kHeight, changed, false, {Rect{0, 0, 1, 1}}, false));
+  EXPECT_TRUE(shows(changed));
 }
 
 }  // namespace

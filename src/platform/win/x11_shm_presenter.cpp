@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstring>
 #include <map>
 
 #include "platform/win/changed_bands.h"
@@ -194,7 +193,12 @@ TX11ShmPresenter::~TX11ShmPresenter() = default;
 
 bool TX11ShmPresenter::Present(WindowHandle window, int width, int height, const TBitmap& picture, bool anywhere,
                                const std::vector<Rect>& parts, bool whole) {
-  if (picture.Format() != PixelFormat::Bits32 || width <= 0 || height <= 0) return false;
+  if (picture.Format() != PixelFormat::Bits32 || width <= 0 || height <= 0) {
+    // Shown some other way now, so the shared copy would fall behind: a later picture
+    // starts afresh, whole.
+    Forget(window);
+    return false;
+  }
   Target& target = connection_->targets[window];
   if (target.Failed) return false;
   if (target.Image == nullptr || target.Width != width || target.Height != height) {
