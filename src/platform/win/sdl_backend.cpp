@@ -5,7 +5,10 @@
 #include <X11/Xlib.h>
 #include <X11/Xresource.h>
 
+#include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -24,8 +27,7 @@ namespace {
 
 constexpr std::uint32_t kIdleWaitChunk = 100;  // ms between looks at the watching connection
 // The longest time SDL goes unasked for its events while nothing arrives: its own timers
-// (a change of focus reaches the window a moment after it happened) and a signal that
-// came just before a wait run on this.
+// run on this (a change of focus reaches the window a moment after it happened).
 constexpr std::uint64_t kSdlPumpInterval = 500;
 
 bool g_x_error = false;
@@ -43,6 +45,80 @@ int IgnoreXError(Display*, XErrorEvent*) { return 0; }
 // A window that another program (or SDL itself, waking its event loop) still names after
 // it is gone must not end the process through the default handler, which exits.
 void KeepIgnoringXErrors() { XSetErrorHandler(IgnoreXError); }
+
+// SDL turns SIGINT and SIGTERM into SDL_QUIT, but its handler only notes the signal for
+// its next look at events, and the wait looks at SDL only when something arrives. Ours
+// also writes a byte to a pipe that the wait watches, whichever thread takes the signal,
+// and hands the signal on to SDL's.
+int g_signal_pipe[2] = {-1, -1};
+struct sigaction g_sdl_interrupt_handler {};
+struct sigaction g_sdl_terminate_handler {};
+
+void WakeOnSignal(int signal);
+
+struct sigaction WakingHandler() {
+  struct sigaction ours {};
+  ours.sa_handler = WakeOnSignal;
+  sigemptyset(&ours.sa_mask);
+  ours.sa_flags = SA_RESTART;
+  return ours;
+}
+
+bool IsPlainHandler(const struct sigaction& action) {
+  return (action.sa_flags & SA_SIGINFO) == 0 && action.sa_handler != SIG_DFL && action.sa_handler != SIG_IGN;
+}
+
+void WakeOnSignal(int signal) {
+  const int saved_errno = errno;
+  const char byte = 1;
+  [[maybe_unused]] const ssize_t written = write(g_signal_pipe[1], &byte, 1);
+  const struct sigaction& sdl = signal == SIGINT ? g_sdl_interrupt_handler : g_sdl_terminate_handler;
+  if (IsPlainHandler(sdl)) {
+    sdl.sa_handler(signal);
+    const struct sigaction ours = WakingHandler();  // SDL's handler puts itself back
+    sigaction(signal, &ours, nullptr);
+  }
+  errno = saved_errno;
+}
+
+// Puts ours in front of SDL's handlers while it lives; nothing when SDL installed none.
+class SignalWakeup {
+public:
+  SignalWakeup() {
+    if (g_signal_pipe[0] >= 0 || pipe2(g_signal_pipe, O_NONBLOCK | O_CLOEXEC) != 0) return;
+    const struct sigaction ours = WakingHandler();
+    for (auto [signal, sdl] : {std::pair{SIGINT, &g_sdl_interrupt_handler}, std::pair{SIGTERM, &g_sdl_terminate_handler}}) {
+      sigaction(signal, nullptr, sdl);
+      if (IsPlainHandler(*sdl)) sigaction(signal, &ours, nullptr);
+    }
+    owner_ = true;
+  }
+  ~SignalWakeup() {
+    if (!owner_) return;
+    for (auto [signal, sdl] : {std::pair{SIGINT, &g_sdl_interrupt_handler}, std::pair{SIGTERM, &g_sdl_terminate_handler}}) {
+      if (IsPlainHandler(*sdl)) sigaction(signal, sdl, nullptr);
+    }
+    close(g_signal_pipe[0]);
+    close(g_signal_pipe[1]);
+    g_signal_pipe[0] = g_signal_pipe[1] = -1;
+  }
+  SignalWakeup(const SignalWakeup&) = delete;
+  SignalWakeup& operator=(const SignalWakeup&) = delete;
+
+  int Fd() const { return owner_ ? g_signal_pipe[0] : -1; }  // -1: poll skips it
+
+  // True when a signal came since the last call.
+  bool Take() const {
+    if (!owner_) return false;
+    bool came = false;
+    char bytes[16];
+    while (read(g_signal_pipe[0], bytes, sizeof bytes) > 0) came = true;
+    return came;
+  }
+
+private:
+  bool owner_ = false;
+};
 
 WPARAM VirtualKey(SDL_Keycode key) {
   if (key >= SDLK_a && key <= SDLK_z) return 'A' + (key - SDLK_a);
@@ -251,8 +327,8 @@ public:
   // Asking costs system calls even when nothing came (SDL asks its connection several
   // times over for every wait), and between two Steps nothing usually comes. SDL is
   // still asked after any call into it, which may have read events ahead while waiting
-  // for a reply; after a signal, which it turns into SDL_QUIT; and at least every
-  // kSdlPumpInterval ms.
+  // for a reply; at once after a signal, which it turns into SDL_QUIT; and at least
+  // every kSdlPumpInterval ms.
   bool WaitForInput(std::optional<std::uint32_t> timeout, std::vector<TMsg>& input) override {
     const std::uint32_t wait = std::min(timeout.value_or(kIdleWaitChunk), kIdleWaitChunk);
     if (sdl_display_ == nullptr) return WaitThroughSdl(wait, input);
@@ -380,11 +456,13 @@ private:
   };
 
   ConnectionsReady PollConnections(int wait) {
-    std::array<pollfd, 2> connections{pollfd{ConnectionNumber(watcher_), POLLIN, 0},
-                                      pollfd{ConnectionNumber(sdl_display_), POLLIN, 0}};
+    std::array<pollfd, 3> connections{pollfd{ConnectionNumber(watcher_), POLLIN, 0},
+                                      pollfd{ConnectionNumber(sdl_display_), POLLIN, 0},
+                                      pollfd{signal_wakeup_.Fd(), POLLIN, 0}};
     const int ready = poll(connections.data(), connections.size(), wait);
     if (ready < 0) return ConnectionsReady{false, false, errno == EINTR};
-    return ConnectionsReady{connections[0].revents != 0, connections[1].revents != 0, false};
+    const bool signalled = connections[2].revents != 0 && signal_wakeup_.Take();
+    return ConnectionsReady{connections[0].revents != 0, connections[1].revents != 0, signalled};
   }
 
   void PumpSdl(std::vector<TMsg>& input) {
@@ -485,6 +563,7 @@ private:
 
   Display* watcher_;
   std::unique_ptr<TX11ShmPresenter> presenter_;  // null: pictures go through SDL
+  SignalWakeup signal_wakeup_;
   Display* sdl_display_ = nullptr;
   bool watcher_due_ = false;  // a round trip on the watching connection may have read events ahead
   bool sdl_due_ = true;       // so may any call into SDL
