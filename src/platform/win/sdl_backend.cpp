@@ -20,6 +20,7 @@
 
 #include "platform/system/display_info.h"
 #include "platform/win/x11_shm_presenter.h"
+#include "platform/win/x_errors.h"
 
 namespace velquora {
 
@@ -29,12 +30,6 @@ constexpr std::uint32_t kIdleWaitChunk = 100;  // ms between looks at the watchi
 // The longest time SDL goes unasked for its events while nothing arrives: its own timers
 // run on this (a change of focus reaches the window a moment after it happened).
 constexpr std::uint64_t kSdlPumpInterval = 500;
-
-bool g_x_error = false;
-int RecordXError(Display*, XErrorEvent*) {
-  g_x_error = true;
-  return 0;
-}
 
 // Another program may destroy the window the saver draws in at any moment (the preview's
 // host, the daemon); drawing that is already on its way then fails with BadWindow or
@@ -192,12 +187,10 @@ public:
   std::optional<Rect> ClientRect(WindowHandle window) override {
     watcher_due_ = true;  // the reply may come after events
     XWindowAttributes attributes{};
-    g_x_error = false;
-    XErrorHandler previous = XSetErrorHandler(RecordXError);
-    const Status status = XGetWindowAttributes(watcher_, static_cast<Window>(window), &attributes);
-    XSync(watcher_, False);
-    XSetErrorHandler(previous);
-    if (status == 0 || g_x_error) return std::nullopt;
+    Status status = 0;
+    const bool answered = WithoutXErrors(
+        watcher_, [&] { status = XGetWindowAttributes(watcher_, static_cast<Window>(window), &attributes); });
+    if (status == 0 || !answered) return std::nullopt;
     return Rect{0, 0, attributes.width, attributes.height};
   }
 

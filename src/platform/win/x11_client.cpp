@@ -6,26 +6,11 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/win/x_errors.h"
+
 namespace velquora {
 
 namespace {
-bool g_client_error = false;
-int RecordClientError(Display*, XErrorEvent*) {
-  g_client_error = true;
-  return 0;
-}
-
-// Runs an X request with errors recorded instead of ending the process.
-template <typename Request>
-bool WithoutXErrors(Display* display, Request request) {
-  g_client_error = false;
-  XErrorHandler previous = XSetErrorHandler(RecordClientError);
-  request();
-  XSync(display, False);
-  XSetErrorHandler(previous);
-  return !g_client_error;
-}
-
 std::uint8_t Channel(unsigned long pixel, unsigned long mask) {
   if (mask == 0) return 0;
   int shift = 0;

@@ -12,6 +12,7 @@
 #include <map>
 
 #include "platform/win/changed_bands.h"
+#include "platform/win/x_errors.h"
 
 namespace velquora {
 
@@ -22,12 +23,6 @@ namespace {
 // the window went away meanwhile, the server reports an error instead, and the wait
 // ends here.
 constexpr int kCompletionWaitMs = 100;
-
-bool g_request_failed = false;
-int RecordFailedRequest(Display*, XErrorEvent*) {
-  g_request_failed = true;
-  return 0;
-}
 
 // A Bits32 picture's pixel is four bytes, blue, green, red and one unused, in memory
 // order; the window's must be the same for rows to be copied as they are.
@@ -81,11 +76,10 @@ struct TX11ShmPresenter::Connection {
   // is gone, its pixels are laid out otherwise or the memory cannot be shared.
   bool Prepare(WindowHandle window, int width, int height, Target& target) {
     XWindowAttributes attributes{};
-    g_request_failed = false;
-    XErrorHandler previous = XSetErrorHandler(RecordFailedRequest);
-    const Status found = XGetWindowAttributes(display, static_cast<Window>(window), &attributes);
-    XSetErrorHandler(previous);
-    if (found == 0 || g_request_failed) return false;
+    Status found = 0;
+    const bool answered = WithoutXErrors(
+        display, [&] { found = XGetWindowAttributes(display, static_cast<Window>(window), &attributes); });
+    if (found == 0 || !answered) return false;
     target.Segment.shmid = -1;
     target.Image = XShmCreateImage(display, attributes.visual, static_cast<unsigned>(attributes.depth), ZPixmap,
                                    nullptr, &target.Segment, static_cast<unsigned>(width),
@@ -102,15 +96,12 @@ struct TX11ShmPresenter::Connection {
     target.Segment.shmaddr = static_cast<char*>(memory);
     target.Image->data = target.Segment.shmaddr;
     target.Segment.readOnly = True;
-    g_request_failed = false;
-    previous = XSetErrorHandler(RecordFailedRequest);
-    const Status attached = XShmAttach(display, &target.Segment);
-    XSync(display, False);
-    XSetErrorHandler(previous);
+    Status attached = 0;
+    const bool accepted = WithoutXErrors(display, [&] { attached = XShmAttach(display, &target.Segment); });
     // Marked for removal now: it goes when both sides have let go, even if this process
     // ends without doing so.
     shmctl(target.Segment.shmid, IPC_RMID, nullptr);
-    if (attached == 0 || g_request_failed) return Abandon(target);
+    if (attached == 0 || !accepted) return Abandon(target);
     target.Attached = true;
     target.Gc = XCreateGC(display, static_cast<Window>(window), 0, nullptr);
     target.Width = width;
