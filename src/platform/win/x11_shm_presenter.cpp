@@ -123,21 +123,22 @@ struct TX11ShmPresenter::Connection {
     if (found != targets.end() && found->second.Outstanding > 0) --found->second.Outstanding;
   }
 
-  // Takes in the completions the server has sent; with arrived, those still on their way
-  // in too, which costs a system call even when there are none.
-  void Collect(bool arrived) {
-    while (XEventsQueued(display, QueuedAlready) > 0) TakeEvent();
+  // Takes in the completions the server has sent until the target has none outstanding;
+  // with arrived, those still on their way in too. Every look at the connection costs a
+  // system call, even when nothing has come, so none is taken once the target is done.
+  void Collect(Target& target, bool arrived) {
+    while (target.Outstanding > 0 && XEventsQueued(display, QueuedAlready) > 0) TakeEvent();
     if (!arrived) return;
-    while (XPending(display) > 0) TakeEvent();
+    while (target.Outstanding > 0 && XPending(display) > 0) TakeEvent();
   }
 
   // Returns once the server has read every picture sent to the target, or after
   // kCompletionWaitMs.
   void AwaitCompletions(Target& target) {
     // The completion usually came in while the last picture was sent.
-    Collect(false);
+    Collect(target, false);
     if (target.Outstanding == 0) return;
-    Collect(true);
+    Collect(target, true);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kCompletionWaitMs);
     while (target.Outstanding > 0) {
       const auto left =
@@ -145,7 +146,7 @@ struct TX11ShmPresenter::Connection {
       if (left <= 0) break;
       pollfd connection{ConnectionNumber(display), POLLIN, 0};
       if (poll(&connection, 1, static_cast<int>(left)) == 0) break;
-      Collect(true);
+      Collect(target, true);
     }
     target.Outstanding = 0;
   }
