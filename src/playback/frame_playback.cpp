@@ -50,23 +50,11 @@ void SampleTransparentColor(TFrame& frame, PixelFormat targetFormat) {
   frame.TransparentSampled = true;
 }
 
-// Stretches the picture into a scratch bitmap of its own format, then draws the scratch
-// with the frame's transparent colour left out. The scratch covers only the part that
-// lands on the target; its pixels sample the picture as a full-size stretch would.
+// Stretches the picture with the frame's transparent colour left out. The picture's own
+// flag is cleared: it is drawn by the frame's colour, not its own.
 void DrawScaledTransparent(TFrame& frame, TBitmap& target, const Placement& p) {
   frame.Picture.SetTransparent(false);
-  const std::int64_t left = std::max<std::int64_t>(p.X, 0);
-  const std::int64_t top = std::max<std::int64_t>(p.Y, 0);
-  const std::int64_t right = std::min<std::int64_t>(p.X + p.W, target.Width());
-  const std::int64_t bottom = std::min<std::int64_t>(p.Y + p.H, target.Height());
-  if (right <= left || bottom <= top) return;
-  TBitmap scratch(static_cast<int>(right - left), static_cast<int>(bottom - top), frame.Picture.Format());
-  if (!frame.Picture.Palette().empty()) scratch.SetPalette(frame.Picture.Palette());
-  const Rect stretched{Saturate32(p.X - left), Saturate32(p.Y - top), Saturate32(p.X - left + p.W), Saturate32(p.Y - top + p.H)};
-  TCanvas(scratch).StretchDraw(stretched, frame.Picture);
-  scratch.Transparent = true;
-  scratch.TransparentColor = frame.TransparentColor;
-  TCanvas(target).Draw(static_cast<int>(left), static_cast<int>(top), scratch);
+  TCanvas(target).TransparentBlt(p.X, p.Y, p.W, p.H, frame.Picture, frame.TransparentColor);
 }
 
 void DrawPicture(TFrame& frame, TBitmap& target, const Placement& p, bool unitScale) {

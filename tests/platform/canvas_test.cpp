@@ -411,6 +411,21 @@ TEST(CanvasStretch, HonoursTransparency) {
   EXPECT_EQ(Painted(target), (PixelSet{{2, 0}, {3, 0}}));
 }
 
+TEST(CanvasStretch, TransparentBltLeavesOutItsOwnKeyNotTheSources) {
+  for (const PixelFormat format : {PixelFormat::Bits24, PixelFormat::Bits32}) {
+    TBitmap source(2, 1, format);
+    source.SetPixel(0, 0, Red);
+    source.SetPixel(1, 0, Blue);
+    source.Transparent = true;
+    source.TransparentColor = Red;
+    TBitmap target(6, 2, format);
+    // Three times as wide, hanging one pixel over the left edge.
+    TCanvas(target).TransparentBlt(-1, 0, 6, 2, source, Blue);
+    EXPECT_EQ(Painted(target), (PixelSet{{0, 0}, {1, 0}, {0, 1}, {1, 1}})) << static_cast<int>(format);
+    EXPECT_EQ(target.GetPixel(0, 0), Red);
+  }
+}
+
 TEST(CanvasStretch, EmptyOrInvertedTargetsDrawNothing) {
   TBitmap target(4, 4);
   TCanvas canvas(target);

@@ -218,7 +218,7 @@ TBitmap StretchedWithKey(TBitmap target, const TBitmap& picture, const Rect& des
   return target;
 }
 
-TEST(FrameDraw, ScaledTransparentFrameGoesThroughItsScratchBitmap) {
+TEST(FrameDraw, ScaledTransparentFrameLeavesOutTheFramesKey) {
   TBitmap picture = Picture(4, 3);
   picture.SetPixel(0, 0, Key);
   picture.SetPixel(2, 1, Key);
@@ -232,7 +232,7 @@ TEST(FrameDraw, ScaledTransparentFrameGoesThroughItsScratchBitmap) {
       const TColor source = picture.GetPixel(x / 2, y / 2);
       ASSERT_EQ(target.GetPixel(x + 3, y + 2), source == Key ? Green : source) << x << ", " << y;
     }
-  // The picture itself was drawn opaque into the scratch bitmap, which carried the key.
+  // The key is the frame's; the picture's own flag is cleared.
   EXPECT_FALSE(frame->Picture.GetTransparent());
   EXPECT_EQ(ColumnsChanged(target, Green), 8);
 }

@@ -262,26 +262,40 @@ void TCanvas::SetPixel(int x, int y, TColor color) {
   bitmap_->SetPixel(x, y, color);
 }
 
+namespace {
+
+std::optional<TColor> OwnKey(const TBitmap& source) {
+  return source.Transparent ? std::optional<TColor>(source.TransparentColor) : std::nullopt;
+}
+
+}  // namespace
+
 void TCanvas::Draw(int x, int y, const TBitmap& source) {
   Transfer(Area{x, y, std::int64_t{x} + source.Width(), std::int64_t{y} + source.Height()}, source,
-           Area{0, 0, source.Width(), source.Height()}, true);
+           Area{0, 0, source.Width(), source.Height()}, OwnKey(source));
 }
 
 void TCanvas::StretchDraw(const Rect& dest, const TBitmap& source) {
-  Transfer(Area{dest.Left, dest.Top, dest.Right, dest.Bottom}, source, Area{0, 0, source.Width(), source.Height()}, true);
+  Transfer(Area{dest.Left, dest.Top, dest.Right, dest.Bottom}, source, Area{0, 0, source.Width(), source.Height()},
+           OwnKey(source));
+}
+
+void TCanvas::TransparentBlt(std::int64_t x, std::int64_t y, std::int64_t width, std::int64_t height,
+                             const TBitmap& source, TColor key) {
+  Transfer(Area{x, y, x + width, y + height}, source, Area{0, 0, source.Width(), source.Height()}, key);
 }
 
 void TCanvas::CopyRect(const Rect& dest, const TBitmap& source, const Rect& sourceRect) {
   Transfer(Area{dest.Left, dest.Top, dest.Right, dest.Bottom}, source,
-           Area{sourceRect.Left, sourceRect.Top, sourceRect.Right, sourceRect.Bottom}, false);
+           Area{sourceRect.Left, sourceRect.Top, sourceRect.Right, sourceRect.Bottom}, std::nullopt);
 }
 
 void TCanvas::BitBlt(int x, int y, int width, int height, const TBitmap& source, int sourceX, int sourceY) {
   Transfer(Area{x, y, std::int64_t{x} + width, std::int64_t{y} + height}, source,
-           Area{sourceX, sourceY, std::int64_t{sourceX} + width, std::int64_t{sourceY} + height}, false);
+           Area{sourceX, sourceY, std::int64_t{sourceX} + width, std::int64_t{sourceY} + height}, std::nullopt);
 }
 
-void TCanvas::Transfer(const Area& dest, const TBitmap& sourceIn, const Area& from, bool transparent) {
+void TCanvas::Transfer(const Area& dest, const TBitmap& sourceIn, const Area& from, std::optional<TColor> keyColor) {
   const std::int64_t destWidth = dest.Right - dest.Left;
   const std::int64_t destHeight = dest.Bottom - dest.Top;
   const std::int64_t fromWidth = from.Right - from.Left;
@@ -303,8 +317,8 @@ void TCanvas::Transfer(const Area& dest, const TBitmap& sourceIn, const Area& fr
   }
   TBitmap& target = *bitmap_;
 
-  const bool keyed = transparent && source->Transparent;
-  const TColor key = source->TransparentColor & 0xFFFFFF;
+  const bool keyed = keyColor.has_value();
+  const TColor key = keyColor.value_or(0) & 0xFFFFFF;
   const PixelFormat format = target.Format();
   const bool sameStorage = source->Format() == format && (!IsIndexed(format) || source->Palette() == target.Palette());
   const bool unscaled = fromWidth == destWidth;

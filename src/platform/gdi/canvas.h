@@ -81,6 +81,11 @@ public:
   void CopyRect(const Rect& dest, const TBitmap& source, const Rect& sourceRect);
   // Copies width x height pixels from (sourceX, sourceY) of source to (x, y).
   void BitBlt(int x, int y, int width, int height, const TBitmap& source, int sourceX, int sourceY);
+  // Stretches the whole source to width x height at (x, y), leaving the target as it was
+  // wherever the source pixel's colour equals key, whatever the source's own
+  // transparency. 64-bit, so that a placement of any scale draws as it lies.
+  void TransparentBlt(std::int64_t x, std::int64_t y, std::int64_t width, std::int64_t height, const TBitmap& source,
+                      TColor key);
 
 private:
   // Where drawing may happen: the bitmap, cut to the clip region's bounds.
@@ -89,12 +94,13 @@ private:
   Span VisibleSpan(int y, std::int64_t left, std::int64_t right) const;
   void DrawLine(Point from, Point to, TColor color);
   void FillSpans(std::int64_t left, std::int64_t right, int y, TColor color);
-  // The copy behind Draw, StretchDraw, CopyRect and BitBlt; 64-bit rectangles so that
-  // no coordinate arithmetic overflows.
+  // The copy behind Draw, StretchDraw, CopyRect, BitBlt and TransparentBlt; 64-bit
+  // rectangles so that no coordinate arithmetic overflows. Source pixels of the key
+  // colour, when there is one, leave the target as it was.
   struct Area {
     std::int64_t Left, Top, Right, Bottom;
   };
-  void Transfer(const Area& dest, const TBitmap& source, const Area& from, bool transparent);
+  void Transfer(const Area& dest, const TBitmap& source, const Area& from, std::optional<TColor> keyColor);
 
   TBitmap* bitmap_;
   std::optional<TRegion> clip_;
