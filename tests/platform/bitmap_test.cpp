@@ -80,6 +80,48 @@ TEST(Bitmap, SizesBeyondTheLimitsAreRefused) {
   EXPECT_EQ(bitmap, before);
 }
 
+// Memory lent by a test, filled with 0xAB.
+class LentBlock : public PixelMemory {
+public:
+  explicit LentBlock(std::size_t size) : bytes_(size, 0xAB) {}
+  std::span<std::uint8_t> Bytes() override { return bytes_; }
+
+private:
+  std::vector<std::uint8_t> bytes_;
+};
+
+TEST(Bitmap, OnLentMemoryItDrawsThereUntilItsPixelsMove) {
+  const auto block = std::make_shared<LentBlock>(4 * 6 * 3);
+  TBitmap lent(6, 3, block);
+  EXPECT_EQ(lent.LentMemory(), block.get());
+  EXPECT_EQ(lent.GetPixel(5, 2), White);  // white, like any new bitmap
+  lent.SetPixel(2, 1, RGB(1, 2, 3));
+  EXPECT_EQ(block->Bytes()[4 * (6 + 2)], 3);  // blue first, in the block itself
+
+  // A copy has memory of its own; a move takes the block along.
+  TBitmap copy = lent;
+  EXPECT_EQ(copy.LentMemory(), nullptr);
+  EXPECT_TRUE(copy == lent);
+  copy.SetPixel(0, 0, RGB(9, 9, 9));
+  EXPECT_EQ(lent.GetPixel(0, 0), White);
+  TBitmap moved = std::move(lent);
+  EXPECT_EQ(moved.LentMemory(), block.get());
+  EXPECT_EQ(moved.GetPixel(2, 1), RGB(1, 2, 3));
+
+  // Same size keeps the block; a new size or an assignment moves the pixels out of it.
+  moved.SetSize(6, 3);
+  EXPECT_EQ(moved.LentMemory(), block.get());
+  moved.SetSize(7, 3);
+  EXPECT_EQ(moved.LentMemory(), nullptr);
+  EXPECT_EQ(moved.GetPixel(2, 1), RGB(1, 2, 3));
+  TBitmap assigned(6, 3, block);
+  assigned.Assign(copy);
+  EXPECT_EQ(assigned.LentMemory(), nullptr);
+  EXPECT_EQ(block.use_count(), 1);
+
+  EXPECT_THROW(TBitmap(7, 3, block), std::invalid_argument);  // rows of 28 bytes do not fit
+}
+
 TEST(Bitmap, NegativeSizesCountAsZero) {
   TBitmap bitmap(-3, 4);
   EXPECT_TRUE(bitmap.Empty());

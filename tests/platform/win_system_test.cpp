@@ -410,6 +410,40 @@ TEST(WindowSystemOverACopyKeepingBackEnd, AsksItFirstAndSendsTheWholePictureWhen
   EXPECT_EQ(backend.Find(window)->LastChanged, (std::vector<Rect>{{0, 0, 64, 48}}));
 }
 
+// A back end whose display reads the window's picture from memory it lends: the window
+// draws in that memory, black at first, and the back end hears before every drawing.
+TEST(WindowSystemOverAMemoryLendingBackEnd, DrawsInTheLentMemoryAfterSayingSo) {
+  class LendingBackend : public HeadlessBackend {
+  public:
+    class Block : public PixelMemory {
+    public:
+      std::span<std::uint8_t> Bytes() override { return bytes; }
+      std::vector<std::uint8_t> bytes = std::vector<std::uint8_t>(64 * 48 * 4);
+    };
+    TBitmap NewSurface(WindowHandle, int width, int height) override { return TBitmap(width, height, Lent); }
+    void BeforeDrawing(WindowHandle) override { ++Warned; }
+    std::shared_ptr<Block> Lent = std::make_shared<Block>();
+    int Warned = 0;
+  };
+  auto owned = std::make_unique<LendingBackend>();
+  LendingBackend& backend = *owned;
+  TWindowSystem windows(std::move(owned));
+  TWindowClass window_class;
+  window_class.ClassName = "Plain";
+  window_class.Procedure = [&](WindowHandle window, UINT message, WPARAM w_param, LPARAM l_param) -> LRESULT {
+    return windows.DefWindowProc(window, message, w_param, l_param);
+  };
+  ASSERT_TRUE(windows.RegisterClass(window_class));
+  const WindowHandle window =
+      windows.CreateWindowEx(WS_EX_TOPMOST, "Plain", "", WS_POPUP | WS_VISIBLE, Rect{0, 0, 64, 48}, kNoWindow);
+  const int warned_at_start = backend.Warned;
+  std::optional<TWindowDeviceContext> dc = windows.GetDC(window);
+  ASSERT_TRUE(dc.has_value());
+  EXPECT_EQ(backend.Warned, warned_at_start + 1);
+  EXPECT_EQ(dc->Bitmap().LentMemory(), backend.Lent.get());
+  EXPECT_EQ(dc->Bitmap().GetPixel(63, 47), RGB(0, 0, 0));
+}
+
 // The changed columns are found pixel-exact wherever they lie against pairs of pixels.
 TEST_F(WindowSystemTest, ChangedColumnsAreExactAtEitherPixelOfAPair) {
   const WindowHandle window = Popup();

@@ -73,5 +73,47 @@ TEST(X11ShmPresenter, ShowsThePictureThenWhatChangedWithinThePartsDrawn) {
   EXPECT_TRUE(shows(changed));
 }
 
+// A picture made in the shared memory is shown without a copy: only the parts said to be
+// drawn go, as they lie, and a picture drawn anywhere goes whole.
+TEST(X11ShmPresenter, APictureInTheSharedMemoryShowsWhatWasDrawnThere) {
+  if (FindInPath("Xvfb") == std::nullopt) GTEST_SKIP() << "Xvfb is not installed";
+  const std::unique_ptr<VirtualDisplay> display = VirtualDisplay::Start();
+  ASSERT_NE(display, nullptr);
+  const std::unique_ptr<TX11Client> client = TX11Client::Connect(display->Name());
+  const std::unique_ptr<TX11ShmPresenter> presenter = TX11ShmPresenter::Open(display->Name());
+  ASSERT_NE(client, nullptr);
+  ASSERT_NE(presenter, nullptr);
+  const WindowHandle window = client->CreateWindow(Rect{10, 10, 10 + kWidth, 10 + kHeight});
+  const auto shows = [&](int x, int y, TColor colour) {
+    return Eventually([&] {
+      const std::optional<TBitmap> shot = client->Capture(window);
+      return shot && shot->GetPixel(x, y) == colour;
+    });
+  };
+  std::optional<TBitmap> picture = presenter->NewPicture(window, kWidth, kHeight);
+  ASSERT_TRUE(picture.has_value());
+  ASSERT_NE(picture->LentMemory(), nullptr);
+  ASSERT_TRUE(presenter->Present(window, kWidth, kHeight, *picture, false, {}, true));
+  EXPECT_TRUE(shows(70, 50, RGB(255, 255, 255)));
+
+  presenter->BeforeDrawing(window);
+  picture->SetPixel(3, 4, RGB(255, 0, 0));
+  picture->SetPixel(70, 50, RGB(0, 0, 255));
+  ASSERT_TRUE(presenter->Present(window, kWidth, kHeight, *picture, false, {Rect{0, 0, 10, 10}}, false));
+  EXPECT_TRUE(shows(3, 4, RGB(255, 0, 0)));
+  EXPECT_TRUE(shows(70, 50, RGB(255, 255, 255)));  // not said to be drawn: not sent
+
+  presenter->BeforeDrawing(window);
+  ASSERT_TRUE(presenter->Present(window, kWidth, kHeight, *picture, true, {}, false));
+  EXPECT_TRUE(shows(70, 50, RGB(0, 0, 255)));
+
+  // Shown at another size, the window gets shared memory of that size; the picture is
+  // then copied into it like any other.
+  ASSERT_TRUE(presenter->Present(window, kWidth / 2, kHeight / 2, *picture, false, {}, true));
+  EXPECT_TRUE(shows(3, 4, RGB(255, 0, 0)));
+  presenter->Forget(window);
+  EXPECT_EQ(picture->GetPixel(3, 4), RGB(255, 0, 0));  // its memory outlives the server's hold
+}
+
 }  // namespace
 }  // namespace velquora

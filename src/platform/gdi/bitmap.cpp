@@ -177,8 +177,13 @@ TBitmap::TBitmap(int width, int height, PixelFormat format) {
   Reset(width, height, format);
 }
 
-// Allocates white pixels of the given size and format, keeping the palette.
-void TBitmap::Reset(int width, int height, PixelFormat format) {
+TBitmap::TBitmap(int width, int height, std::shared_ptr<PixelMemory> memory) {
+  Reset(width, height, PixelFormat::Bits32, std::move(memory));
+}
+
+// Allocates white pixels of the given size and format (in the memory given, if any),
+// keeping the palette.
+void TBitmap::Reset(int width, int height, PixelFormat format, std::shared_ptr<PixelMemory> memory) {
   width = std::max(width, 0);
   height = std::max(height, 0);
   if (width > MaxBitmapDimension || height > MaxBitmapDimension)
@@ -188,7 +193,8 @@ void TBitmap::Reset(int width, int height, PixelFormat format) {
   if (stride * height > MaxBitmapBytes)
     throw EOutOfResources("Bitmap of " + std::to_string(width) + " x " + std::to_string(height) +
                           " pixels needs too much memory");
-  std::vector<std::uint8_t> pixels(static_cast<std::size_t>(stride * height));
+  const auto bytes = static_cast<std::size_t>(stride * height);
+  PixelStore pixels = memory ? PixelStore(std::move(memory), bytes) : PixelStore(bytes);
   width_ = width;
   height_ = height;
   format_ = format;

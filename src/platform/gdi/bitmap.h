@@ -14,12 +14,14 @@
 // A palette index beyond the colour table shows black.
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <span>
 #include <vector>
 
 #include "core/exceptions.h"
 #include "core/geometry.h"
 #include "core/stream.h"
+#include "platform/gdi/pixel_store.h"
 
 namespace velquora {
 
@@ -76,6 +78,10 @@ public:
   TBitmap() = default;  // empty: 0 x 0, Bits32
   // Raises EOutOfResources beyond the limits; a new bitmap is white.
   TBitmap(int width, int height, PixelFormat format = PixelFormat::Bits32);
+  // A white Bits32 bitmap drawing in memory lent by its owner, which must hold rows of
+  // 4 x width bytes (std::invalid_argument otherwise). Resizing, converting, assigning
+  // or loading moves the pixels to memory of the bitmap's own; copies have their own.
+  TBitmap(int width, int height, std::shared_ptr<PixelMemory> memory);
 
   int Width() const { return width_; }
   int Height() const { return height_; }
@@ -111,6 +117,8 @@ public:
   const std::uint8_t* ScanLine(int y) const;
   int Stride() const { return stride_; }
   std::span<const std::uint8_t> Bits() const { return pixels_; }
+  // The memory lent to the bitmap, while it draws in it; nullptr otherwise.
+  const PixelMemory* LentMemory() const { return pixels_.Lender(); }
 
   // The pixel's colour (after palette lookup); InvalidColor outside the bitmap.
   TColor GetPixel(int x, int y) const;
@@ -141,7 +149,7 @@ public:
   friend bool operator==(const TBitmap& a, const TBitmap& b);
 
 private:
-  void Reset(int width, int height, PixelFormat format);
+  void Reset(int width, int height, PixelFormat format, std::shared_ptr<PixelMemory> memory = nullptr);
   // A white bitmap with this one's palette (a default one when it cannot serve the
   // format), marks and transparency.
   TBitmap Blank(int width, int height, PixelFormat format) const;
@@ -150,7 +158,7 @@ private:
   int height_ = 0;
   PixelFormat format_ = PixelFormat::Bits32;
   int stride_ = 0;
-  std::vector<std::uint8_t> pixels_;
+  PixelStore pixels_;
   std::vector<PaletteEntry> palette_;
 };
 

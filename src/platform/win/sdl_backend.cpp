@@ -205,6 +205,17 @@ public:
     return presenter_->Present(window, width, height, picture, anywhere, parts, whole);
   }
 
+  TBitmap NewSurface(WindowHandle window, int width, int height) override {
+    if (presenter_ != nullptr && windows_.contains(window)) {
+      if (std::optional<TBitmap> shared = presenter_->NewPicture(window, width, height)) return std::move(*shared);
+    }
+    return TBitmap(width, height);
+  }
+
+  void BeforeDrawing(WindowHandle window) override {
+    if (presenter_ != nullptr) presenter_->BeforeDrawing(window);
+  }
+
   void Present(WindowHandle window, const TBitmap& picture, const std::vector<Rect>& changed) override {
     sdl_due_ = true;
     const auto found = windows_.find(window);

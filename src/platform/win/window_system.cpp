@@ -18,8 +18,8 @@ TWindowSystem*& Installed() {
   return system;
 }
 
-TBitmap BlackPicture(const Rect& client) {
-  TBitmap picture(std::max(client.Width(), 0), std::max(client.Height(), 0));
+TBitmap BlackPicture(WindowBackend& backend, WindowHandle window, const Rect& client) {
+  TBitmap picture = backend.NewSurface(window, std::max(client.Width(), 0), std::max(client.Height(), 0));
   TCanvas canvas(picture);
   canvas.Brush.Color = RGB(0, 0, 0);
   canvas.FillRect(picture.BoundsRect());
@@ -91,7 +91,7 @@ bool TWindowSystem::IsWindow(WindowHandle window) const { return Find(window) !=
 WindowHandle TWindowSystem::Install(const TWindowClass& window_class, WindowHandle handle, const Rect& client) {
   auto window = std::make_unique<Window>();
   window->Class = window_class;
-  window->Surface = BlackPicture(client);
+  window->Surface = BlackPicture(*backend_, handle, client);
   windows_[handle] = std::move(window);
   UpdateCursor();
   if (SendMessage(handle, WM_CREATE) == -1) {
@@ -306,6 +306,7 @@ std::optional<TWindowDeviceContext> TWindowSystem::GetDC(WindowHandle window) {
       drawn->DrawnParts.insert(drawn->DrawnParts.end(), parts->begin(), parts->end());
     }
   };
+  backend_->BeforeDrawing(window);
   return std::optional<TWindowDeviceContext>(std::in_place, found->Surface, on_release);
 }
 

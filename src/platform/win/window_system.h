@@ -85,6 +85,13 @@ public:
                               const std::vector<Rect>& /*parts*/) {
     return false;
   }
+  // The picture a new window draws in, white, of its client area's size: one in memory
+  // the display reads straight from when the back end has such (Present then copies
+  // nothing), else one of its own.
+  virtual TBitmap NewSurface(WindowHandle /*window*/, int width, int height) { return TBitmap(width, height); }
+  // Called before the window's picture is drawn on: a back end whose display reads the
+  // picture's memory waits here until it has read what was last presented.
+  virtual void BeforeDrawing(WindowHandle /*window*/) {}
   virtual void SetCursorVisible(WindowHandle window, bool visible) = 0;
   // Waits at most timeout milliseconds (nullopt: as long as it takes) for input and
   // appends what arrived as messages. False when nothing can ever arrive (a headless

@@ -31,10 +31,26 @@ bool LaidOutAsPicture(const XImage& image) {
          image.green_mask == 0xFF00 && image.blue_mask == 0xFF;
 }
 
+// The segment's memory in this process; it stays attached while a picture draws in it,
+// even after the server has let go of it.
+class SharedSegment : public PixelMemory {
+public:
+  SharedSegment(std::uint8_t* address, std::size_t size) : address_(address), size_(size) {}
+  ~SharedSegment() override { shmdt(address_); }
+  SharedSegment(const SharedSegment&) = delete;
+  SharedSegment& operator=(const SharedSegment&) = delete;
+  std::span<std::uint8_t> Bytes() override { return {address_, size_}; }
+
+private:
+  std::uint8_t* address_;
+  std::size_t size_;
+};
+
 }  // namespace
 
 struct TX11ShmPresenter::Target {
   XShmSegmentInfo Segment{};
+  std::shared_ptr<SharedSegment> Memory;
   XImage* Image = nullptr;
   GC Gc = nullptr;
   int Width = 0;
@@ -42,6 +58,12 @@ struct TX11ShmPresenter::Target {
   bool Attached = false;  // the server has the shared memory too
   int Outstanding = 0;    // pictures sent whose completion has not come back
   bool Failed = false;    // the window cannot be served this way
+
+  // The picture draws in this shared memory itself, laid out as the server reads it.
+  bool DrawnInShared(const TBitmap& picture) const {
+    return Memory != nullptr && picture.LentMemory() == Memory.get() && picture.Width() == Width &&
+           picture.Height() == Height && picture.Stride() == Image->bytes_per_line;
+  }
 };
 
 struct TX11ShmPresenter::Connection {
@@ -65,7 +87,7 @@ struct TX11ShmPresenter::Connection {
       XDestroyImage(target.Image);
       target.Image = nullptr;
     }
-    if (target.Segment.shmaddr != nullptr) shmdt(target.Segment.shmaddr);
+    target.Memory.reset();
     target.Segment = XShmSegmentInfo{};
     if (target.Gc != nullptr) XFreeGC(display, target.Gc);
     target.Gc = nullptr;
@@ -94,6 +116,7 @@ struct TX11ShmPresenter::Connection {
       return Abandon(target);
     }
     target.Segment.shmaddr = static_cast<char*>(memory);
+    target.Memory = std::make_shared<SharedSegment>(static_cast<std::uint8_t*>(memory), bytes);
     target.Image->data = target.Segment.shmaddr;
     target.Segment.readOnly = True;
     Status attached = 0;
@@ -202,10 +225,16 @@ bool TX11ShmPresenter::Present(WindowHandle window, int width, int height, const
     whole = true;
   }
   connection_->AwaitCompletions(target);
+  const Rect everything = Intersection(picture.BoundsRect(), Rect{0, 0, width, height});
+  if (target.DrawnInShared(picture)) {
+    // What was drawn is in the shared memory already and goes as it lies. There is no
+    // earlier picture to compare with, so one drawn anywhere goes whole.
+    connection_->Send(window, target, DistinctParts(whole || anywhere ? std::vector{everything} : parts, everything));
+    return true;
+  }
   const WritablePixelRows shown{reinterpret_cast<std::uint8_t*>(target.Image->data), target.Image->bytes_per_line,
                                 width, height};
   const PixelRows rows = RowsOf(picture);
-  const Rect everything = Intersection(picture.BoundsRect(), Rect{0, 0, width, height});
   // Parts drawn go as they are: finding the rows that changed in them would read as much
   // of the shared memory, on top of the rows that did, as writing the parts whole does.
   // A picture that may have changed anywhere is compared, not sent whole.
@@ -215,6 +244,27 @@ bool TX11ShmPresenter::Present(WindowHandle window, int width, int height, const
   CopyBands(rows, shown, bands);
   connection_->Send(window, target, bands);
   return true;
+}
+
+std::optional<TBitmap> TX11ShmPresenter::NewPicture(WindowHandle window, int width, int height) {
+  if (width <= 0 || height <= 0) return std::nullopt;
+  Target& target = connection_->targets[window];
+  if (target.Failed) return std::nullopt;
+  if (target.Image == nullptr || target.Width != width || target.Height != height) {
+    connection_->Release(target);
+    if (!connection_->Prepare(window, width, height, target)) {
+      target.Failed = true;
+      return std::nullopt;
+    }
+  }
+  if (target.Image->bytes_per_line != width * 4) return std::nullopt;
+  connection_->AwaitCompletions(target);
+  return TBitmap(width, height, target.Memory);
+}
+
+void TX11ShmPresenter::BeforeDrawing(WindowHandle window) {
+  const auto found = connection_->targets.find(window);
+  if (found != connection_->targets.end()) connection_->AwaitCompletions(found->second);
 }
 
 bool TX11ShmPresenter::Repaint(WindowHandle window) {

@@ -5,6 +5,7 @@
 // when the memory is about to be written again, a Step later. Waiting for the server
 // after every picture would put the saver to sleep and wake it again at every Step.
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,8 +30,15 @@ public:
   // it when whole (the window was resized or shown again). False when this
   // window cannot be served (its pixels are not laid out as the picture's, the memory
   // cannot be shared): the caller shows the picture its own way.
+  // A picture made by NewPicture goes without a copy: only which parts to read is sent.
   bool Present(WindowHandle window, int width, int height, const TBitmap& picture, bool anywhere,
                const std::vector<Rect>& parts, bool whole);
+  // A white picture of the window's size drawing in the memory shared with the server;
+  // nullopt when the window cannot be served so.
+  std::optional<TBitmap> NewPicture(WindowHandle window, int width, int height);
+  // Returns once the server has read what was sent of the window's shared memory, so
+  // that a picture drawing in it may be drawn on (after at most the completion wait).
+  void BeforeDrawing(WindowHandle window);
   // Shows the last picture again (the window was uncovered); false when there is none.
   bool Repaint(WindowHandle window);
   // Lets go of the window's shared memory (the window is going).
