@@ -132,6 +132,22 @@ struct TX11ShmPresenter::Connection {
     return true;
   }
 
+  // The window's target, with shared memory of the given size made when it has none
+  // (made tells so); nullptr when the window cannot be served.
+  Target* Ready(WindowHandle window, int width, int height, bool& made) {
+    Target& target = targets[window];
+    made = false;
+    if (target.Failed) return nullptr;
+    if (target.Image != nullptr && target.Width == width && target.Height == height) return &target;
+    Release(target);
+    if (!Prepare(window, width, height, target)) {
+      target.Failed = true;
+      return nullptr;
+    }
+    made = true;
+    return &target;
+  }
+
   bool Abandon(Target& target) {
     Release(target);
     return false;
@@ -214,16 +230,11 @@ bool TX11ShmPresenter::Present(WindowHandle window, int width, int height, const
     Forget(window);
     return false;
   }
-  Target& target = connection_->targets[window];
-  if (target.Failed) return false;
-  if (target.Image == nullptr || target.Width != width || target.Height != height) {
-    connection_->Release(target);
-    if (!connection_->Prepare(window, width, height, target)) {
-      target.Failed = true;
-      return false;
-    }
-    whole = true;
-  }
+  bool made = false;
+  Target* ready = connection_->Ready(window, width, height, made);
+  if (ready == nullptr) return false;
+  Target& target = *ready;
+  whole = whole || made;
   connection_->AwaitCompletions(target);
   const Rect everything = Intersection(picture.BoundsRect(), Rect{0, 0, width, height});
   if (target.DrawnInShared(picture)) {
@@ -248,18 +259,11 @@ bool TX11ShmPresenter::Present(WindowHandle window, int width, int height, const
 
 std::optional<TBitmap> TX11ShmPresenter::NewPicture(WindowHandle window, int width, int height) {
   if (width <= 0 || height <= 0) return std::nullopt;
-  Target& target = connection_->targets[window];
-  if (target.Failed) return std::nullopt;
-  if (target.Image == nullptr || target.Width != width || target.Height != height) {
-    connection_->Release(target);
-    if (!connection_->Prepare(window, width, height, target)) {
-      target.Failed = true;
-      return std::nullopt;
-    }
-  }
-  if (target.Image->bytes_per_line != width * 4) return std::nullopt;
-  connection_->AwaitCompletions(target);
-  return TBitmap(width, height, target.Memory);
+  bool made = false;
+  Target* target = connection_->Ready(window, width, height, made);
+  if (target == nullptr || target->Image->bytes_per_line != width * 4) return std::nullopt;
+  connection_->AwaitCompletions(*target);
+  return TBitmap(width, height, target->Memory);
 }
 
 void TX11ShmPresenter::BeforeDrawing(WindowHandle window) {

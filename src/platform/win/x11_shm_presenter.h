@@ -4,6 +4,8 @@
 // server reports when it has read the shared memory, and the report is collected only
 // when the memory is about to be written again, a Step later. Waiting for the server
 // after every picture would put the saver to sleep and wake it again at every Step.
+// A window's picture may itself live in the shared memory (NewPicture): drawing on it
+// then draws where the server reads, and presenting copies nothing.
 #include <memory>
 #include <optional>
 #include <string>
