@@ -220,6 +220,9 @@ TEST_F(DisplayWithoutSharedMemoryTest, TheSceneShowsAndComesBackWhenUncovered) {
 TEST_F(DisplayTest, AStoredTimerIntervalOfOneHundredHalvesTheTickRate) {
   const auto steps_in = [this](std::chrono::milliseconds period) {
     std::unique_ptr<Process> saver = Start({"/s"});
+    // Counted from the window's coming: a slow start (a sanitizer build on a busy
+    // machine) would otherwise take more Steps from the faster rate than the slower.
+    EXPECT_TRUE(Eventually([&] { return client_->ChildCount(client_->Root()) == 1; })) << Output();
     std::this_thread::sleep_for(period);
     saver->Signal(SIGTERM);
     EXPECT_EQ(saver->WaitFor(3000ms), 0);
