@@ -37,6 +37,7 @@ public:
   PixelStore(PixelStore&& other) noexcept
       : own_(std::move(other.own_)), lender_(std::move(other.lender_)), lent_(std::exchange(other.lent_, {})) {}
   PixelStore& operator=(PixelStore&& other) noexcept {
+    if (this == &other) return *this;
     own_ = std::move(other.own_);
     other.own_.clear();
     lender_ = std::move(other.lender_);
