@@ -358,6 +358,18 @@ TEST_F(WindowSystemTest, AContextThatNotesWhereItDrawsIsComparedOnlyThere) {
   EXPECT_EQ(backend_->Find(window)->LastChanged, (std::vector<Rect>{{1, 1, 2, 2}, {60, 40, 61, 41}}));
 }
 
+// A 64 x 48 popup of a class that leaves every message to the default procedure, on a
+// window system of the test's own back end.
+WindowHandle PlainPopup(TWindowSystem& windows) {
+  TWindowClass window_class;
+  window_class.ClassName = "Plain";
+  window_class.Procedure = [&windows](WindowHandle window, UINT message, WPARAM w_param, LPARAM l_param) -> LRESULT {
+    return windows.DefWindowProc(window, message, w_param, l_param);
+  };
+  if (!windows.RegisterClass(window_class)) return kNoWindow;
+  return windows.CreateWindowEx(WS_EX_TOPMOST, "Plain", "", WS_POPUP | WS_VISIBLE, Rect{0, 0, 64, 48}, kNoWindow);
+}
+
 // A back end that keeps its own copy of what a window shows is asked first, with the
 // parts drawn. While it does, the window system keeps no copy of its own, so a picture
 // after it stops goes whole rather than compared with a picture that is out of date.
@@ -375,14 +387,8 @@ TEST(WindowSystemOverACopyKeepingBackEnd, AsksItFirstAndSendsTheWholePictureWhen
   auto owned = std::make_unique<CopyKeepingBackend>();
   CopyKeepingBackend& backend = *owned;
   TWindowSystem windows(std::move(owned));
-  TWindowClass window_class;
-  window_class.ClassName = "Plain";
-  window_class.Procedure = [&](WindowHandle window, UINT message, WPARAM w_param, LPARAM l_param) -> LRESULT {
-    return windows.DefWindowProc(window, message, w_param, l_param);
-  };
-  ASSERT_TRUE(windows.RegisterClass(window_class));
-  const WindowHandle window =
-      windows.CreateWindowEx(WS_EX_TOPMOST, "Plain", "", WS_POPUP | WS_VISIBLE, Rect{0, 0, 64, 48}, kNoWindow);
+  const WindowHandle window = PlainPopup(windows);
+  ASSERT_NE(window, kNoWindow);
   const auto draw = [&](const Rect& rect, TColor color) {
     windows.PostMessage(window, WM_KEYUP);
     TMsg message;
@@ -428,14 +434,8 @@ TEST(WindowSystemOverAMemoryLendingBackEnd, DrawsInTheLentMemoryAfterSayingSo) {
   auto owned = std::make_unique<LendingBackend>();
   LendingBackend& backend = *owned;
   TWindowSystem windows(std::move(owned));
-  TWindowClass window_class;
-  window_class.ClassName = "Plain";
-  window_class.Procedure = [&](WindowHandle window, UINT message, WPARAM w_param, LPARAM l_param) -> LRESULT {
-    return windows.DefWindowProc(window, message, w_param, l_param);
-  };
-  ASSERT_TRUE(windows.RegisterClass(window_class));
-  const WindowHandle window =
-      windows.CreateWindowEx(WS_EX_TOPMOST, "Plain", "", WS_POPUP | WS_VISIBLE, Rect{0, 0, 64, 48}, kNoWindow);
+  const WindowHandle window = PlainPopup(windows);
+  ASSERT_NE(window, kNoWindow);
   const int warned_at_start = backend.Warned;
   std::optional<TWindowDeviceContext> dc = windows.GetDC(window);
   ASSERT_TRUE(dc.has_value());
